@@ -1,0 +1,92 @@
+// End-to-end helpers: start the real saver as a user would, find its windows,
+// give it input, read its exit code, the screen and the registry.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+constexpr DWORD kDefaultTimeoutMs = 5000;
+
+// Full path of a file beside the test executable (build/bin).
+std::string BinPath(const char *fileName);
+
+// The running saver process. Killed on destruction if still alive.
+class Saver {
+public:
+    // Starts "<bin>\Quillomir.scr" followed by a space and the arguments.
+    static Saver Start(const std::string &arguments);
+    // Starts with an exact command line (program name and all).
+    static Saver StartCommandLine(const std::string &applicationPath, const std::string &commandLine);
+
+    Saver(Saver &&other) noexcept;
+    Saver &operator=(Saver &&) = delete;
+    ~Saver();
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD ProcessId() const { return processId_; }
+
+    // Exit code as the Windows process reports it; nothing if still running at the deadline.
+    std::optional<LONG> WaitForExit(DWORD timeoutMs = kDefaultTimeoutMs);
+    bool IsRunning();
+    // Top-level window of this process with the class and title, waited for.
+    HWND WaitForWindow(const char *className, const char *title, DWORD timeoutMs = kDefaultTimeoutMs);
+    void Kill();
+
+private:
+    Saver() = default;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// Any top-level window with the class (may be null) and title, waited for.
+HWND WaitForTopWindow(const char *className, const char *title, DWORD timeoutMs = kDefaultTimeoutMs);
+// A child of the parent with the class and title, waited for.
+HWND WaitForChildWindow(HWND parent, const char *className, const char *title,
+                        DWORD timeoutMs = kDefaultTimeoutMs);
+// Polls until the window no longer exists.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
+// Polls until the predicate holds or the deadline passes; pumps this thread's messages meanwhile.
+template <typename Predicate> bool WaitUntil(Predicate predicate, DWORD timeoutMs = kDefaultTimeoutMs);
+// Handles the messages queued for this thread's windows.
+void PumpMessages();
+// Pumps messages for the given time; for letting the other process react, never as a wait for a result.
+void Settle(DWORD ms);
+
+// Input, as a user gives it.
+void MoveCursorTo(int x, int y);
+void PressKey(WORD virtualKey);
+void PressMouseButton(DWORD downFlag, DWORD upFlag);
+void ScrollWheel(int delta);
+
+// The whole screen as 0x00RRGGBB pixels, row by row from the top.
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Share of pixels in the rectangle that equal the colour.
+    double Share(const RECT &area, std::uint32_t colour) const;
+};
+Screenshot CaptureScreen();
+
+// Registry under HKEY_CURRENT_USER.
+std::optional<DWORD> ReadDword(const char *subkey, const char *name);
+std::optional<std::string> ReadString(const char *subkey, const char *name);
+bool DeleteTree(const char *subkey);
+
+template <typename Predicate> bool WaitUntil(Predicate predicate, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (predicate()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+} // namespace e2e
