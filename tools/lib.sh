@@ -1,0 +1,50 @@
+# Shared by the tools: where the build lives, and a private X display with a
+# Wine server bound to it. Sourced, not run.
+QUILLOMIR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR="${QUILLOMIR_BUILD_DIR:-$QUILLOMIR_ROOT/build}"
+export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+xvfb_pid=""
+
+# Starts Xvfb on the first free display number from 90 up and exports DISPLAY.
+start_private_display() {
+    local size="${1:-1024x768x24}" n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+# Creates the prefix on first use and keeps one Wine server alive for the run,
+# so each Windows process starts in a fraction of a second.
+start_wine() {
+    mkdir -p "$WINEPREFIX"
+    wineserver -k >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "creating the Wine prefix in $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w >/dev/null 2>&1 || true
+    fi
+    wineserver -p >/dev/null 2>&1 </dev/null &
+    sleep 0.2
+    # The first Windows process starts the prefix's desktop and services, which
+    # inherit its output; start them here so no test runner waits on their pipes.
+    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+stop_wine_and_display() {
+    wineserver -k >/dev/null 2>&1 || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+}
