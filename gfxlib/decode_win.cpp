@@ -119,9 +119,9 @@ bool QueryUi2(IWICMetadataQueryReader *reader, const wchar_t *name, UINT *value)
 
 // A GIF's first frame may cover only part of its logical screen; the rest
 // shows black, as transparent pixels do.
-Canvas GifCanvas(IWICBitmapDecoder *decoder, IWICBitmapFrameDecode *frame, UINT frameWidth,
+GifPlacement PlaceFirstGifFrame(IWICBitmapDecoder *decoder, IWICBitmapFrameDecode *frame, UINT frameWidth,
                  UINT frameHeight) {
-    Canvas alone{frameWidth, frameHeight, 0, 0};
+    GifPlacement alone{frameWidth, frameHeight, 0, 0};
     ComRef<IWICMetadataQueryReader> screen, descriptor;
     if (FAILED(decoder->GetMetadataQueryReader(screen.Out())) ||
         FAILED(frame->GetMetadataQueryReader(descriptor.Out())))
@@ -171,27 +171,27 @@ bool CopyOriented(IWICBitmapSource *source, UINT width, UINT height, int orienta
     return true;
 }
 
-} // namespace
+// The converted frame's pixels into the upright picture: straight onto its
+// place on the canvas, or strip by strip when the orientation moves them.
+bool FillPixels(IWICBitmapSource *source, UINT frameWidth, UINT frameHeight, const GifPlacement &canvas,
+                int orientation, std::uint32_t *bits) {
+    if (orientation != 1) return CopyOriented(source, frameWidth, frameHeight, orientation, bits);
+    std::size_t pixelCount = std::size_t{canvas.width} * canvas.height;
+    if (canvas.width != frameWidth || canvas.height != frameHeight) std::memset(bits, 0, pixelCount * 4);
+    std::size_t offset = std::size_t{canvas.top} * canvas.width + canvas.left;
+    UINT stride = canvas.width * 4;
+    UINT room = static_cast<UINT>((pixelCount - offset) * 4);
+    return SUCCEEDED(source->CopyPixels(nullptr, stride, room, reinterpret_cast<BYTE *>(bits + offset)));
+}
 
-HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
-    FileHandle file(OpenPictureFile(path));
-    if (file.Get() == INVALID_HANDLE_VALUE) return nullptr;
-
-    std::vector<std::uint8_t> head;
-    if (!ReadHead(file.Get(), &head)) return nullptr;
-    // Some codecs allocate for the declared size before they read a pixel.
-    std::uint32_t declaredWidth, declaredHeight;
-    if (PeekDeclaredSize(head.data(), head.size(), &declaredWidth, &declaredHeight) &&
-        !FitsPixelBudget(declaredWidth, declaredHeight))
-        return nullptr;
-    int orientation = ReadJpegOrientation(head.data(), head.size());
-
+// The first frame of the open file as an upright picture, or null.
+HBITMAP DecodeWithWic(HANDLE file, HDC dc, int orientation, SIZE *size) {
     ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void **>(factory.Out()))))
         return nullptr;
     ComRef<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFileHandle(reinterpret_cast<ULONG_PTR>(file.Get()), nullptr,
+    if (FAILED(factory->CreateDecoderFromFileHandle(reinterpret_cast<ULONG_PTR>(file), nullptr,
                                                     WICDecodeMetadataCacheOnDemand, decoder.Out())))
         return nullptr;
     GUID container;
@@ -203,8 +203,8 @@ HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
         return nullptr;
 
     bool isGif = IsEqualGUID(container, GUID_ContainerFormatGif);
-    Canvas canvas = isGif ? GifCanvas(decoder.Get(), frame.Get(), frameWidth, frameHeight)
-                          : Canvas{frameWidth, frameHeight, 0, 0};
+    GifPlacement canvas = isGif ? PlaceFirstGifFrame(decoder.Get(), frame.Get(), frameWidth, frameHeight)
+                                : GifPlacement{frameWidth, frameHeight, 0, 0};
     if (!FitsPixelBudget(canvas.width, canvas.height)) return nullptr;
     if (canvas.width != frameWidth || canvas.height != frameHeight) orientation = 1; // GIFs carry no Exif
 
@@ -222,21 +222,26 @@ HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
     picture.Reset(CreateTopDownDib(dc, width, height, &bits));
     if (!bits) return nullptr;
 
-    std::size_t pixelCount = std::size_t{canvas.width} * canvas.height;
-    if (orientation == 1) {
-        if (canvas.width != frameWidth || canvas.height != frameHeight) std::memset(bits, 0, pixelCount * 4);
-        std::size_t offset = std::size_t{canvas.top} * canvas.width + canvas.left;
-        UINT stride = canvas.width * 4;
-        UINT room = static_cast<UINT>((pixelCount - offset) * 4);
-        if (FAILED(converter->CopyPixels(nullptr, stride, room, reinterpret_cast<BYTE *>(bits + offset))))
-            return nullptr;
-    } else if (!CopyOriented(converter.Get(), frameWidth, frameHeight, orientation, bits)) {
-        return nullptr;
-    }
+    if (!FillPixels(converter.Get(), frameWidth, frameHeight, canvas, orientation, bits)) return nullptr;
     // Bitmaps' 32-bit variants often carry an alpha byte nobody filled in.
-    FlattenOverBlack(bits, pixelCount, IsEqualGUID(container, GUID_ContainerFormatBmp));
+    FlattenOverBlack(bits, std::size_t{canvas.width} * canvas.height, IsEqualGUID(container, GUID_ContainerFormatBmp));
 
     size->cx = width;
     size->cy = height;
     return picture.Release();
+}
+
+} // namespace
+
+HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
+    FileHandle file(OpenPictureFile(path));
+    if (file.Get() == INVALID_HANDLE_VALUE) return nullptr;
+    std::vector<std::uint8_t> head;
+    if (!ReadHead(file.Get(), &head)) return nullptr;
+    // Some codecs allocate for the declared size before they read a pixel.
+    std::uint32_t declaredWidth, declaredHeight;
+    if (PeekDeclaredSize(head.data(), head.size(), &declaredWidth, &declaredHeight) &&
+        !FitsPixelBudget(declaredWidth, declaredHeight))
+        return nullptr;
+    return DecodeWithWic(file.Get(), dc, ReadJpegOrientation(head.data(), head.size()), size);
 }

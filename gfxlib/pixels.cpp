@@ -8,12 +8,12 @@ bool FitsPixelBudget(std::uint32_t width, std::uint32_t height) {
     return std::uint64_t{width} * height <= kMaxPicturePixels;
 }
 
-Canvas PlaceGifFrame(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t left,
+GifPlacement PlaceGifFrame(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t left,
                      std::uint32_t top, std::uint32_t frameWidth, std::uint32_t frameHeight) {
     bool fits = std::uint64_t{left} + frameWidth <= screenWidth &&
                 std::uint64_t{top} + frameHeight <= screenHeight;
-    if (fits) return Canvas{screenWidth, screenHeight, left, top};
-    return Canvas{frameWidth, frameHeight, 0, 0};
+    if (fits) return GifPlacement{screenWidth, screenHeight, left, top};
+    return GifPlacement{frameWidth, frameHeight, 0, 0};
 }
 
 void OrientedSize(std::int32_t width, std::int32_t height, int orientation, std::int32_t *orientedWidth,

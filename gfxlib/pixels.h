@@ -16,11 +16,11 @@ bool FitsPixelBudget(std::uint32_t width, std::uint32_t height);
 
 // Where a GIF's first frame lands: on the logical screen at its offset when it
 // fits there, else on a canvas of its own size.
-struct Canvas {
+struct GifPlacement {
     std::uint32_t width, height; // of the whole picture
     std::uint32_t left, top;     // of the frame on it
 };
-Canvas PlaceGifFrame(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t left,
+GifPlacement PlaceGifFrame(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t left,
                      std::uint32_t top, std::uint32_t frameWidth, std::uint32_t frameHeight);
 
 // Size of a width x height picture once shown upright (EXIF orientation 1-8;

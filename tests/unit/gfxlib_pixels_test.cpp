@@ -24,7 +24,7 @@ TEST(GfxPixels, PixelBudgetEdges) {
 }
 
 TEST(GfxPixels, GifFrameSitsOnItsScreenOnlyWhenItFits) {
-    Canvas c = PlaceGifFrame(64, 32, 16, 8, 32, 16);
+    GifPlacement c = PlaceGifFrame(64, 32, 16, 8, 32, 16);
     EXPECT_EQ(64u, c.width);
     EXPECT_EQ(32u, c.height);
     EXPECT_EQ(16u, c.left);

@@ -337,21 +337,6 @@ TEST(Gfxlib, MissingArgumentsAreRefused) {
     EXPECT_EQ(nullptr, bitmap);
 }
 
-TEST(Gfxlib, FlagChangesNothing) {
-    HDC screen = GetDC(nullptr);
-    {
-        Load slideshow(CorpusPath("jpeg_exif6.jpg"), 0, screen);
-        Load viewer(CorpusPath("jpeg_exif6.jpg"), 1, screen);
-        ASSERT_NE(0, slideshow.result);
-        ASSERT_NE(0, viewer.result);
-        EXPECT_EQ(slideshow.size.cx, viewer.size.cx);
-        EXPECT_EQ(slideshow.size.cy, viewer.size.cy);
-        for (int y = 0; y < slideshow.height; ++y)
-            for (int x = 0; x < slideshow.width; ++x) ASSERT_EQ(slideshow.At(x, y), viewer.At(x, y));
-    }
-    ReleaseDC(nullptr, screen);
-}
-
 TEST(Gfxlib, CallerComStateIsKept) {
     const std::string path = CorpusPath("gif_plain.gif");
     auto loads = [&] {
