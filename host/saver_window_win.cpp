@@ -60,8 +60,13 @@ static void OnDestroy(HWND window) {
 
 static void ForwardHelpToParent(HWND window, UINT message, LPARAM lParam) {
     HWND parent = GetParent(window);
-    if (parent && IsWindow(parent))
-        PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+    if (!parent || !IsWindow(parent)) return;
+    const WPARAM wParam = reinterpret_cast<WPARAM>(parent);
+    if (PostMessageA(parent, message, wParam, lParam)) return;
+    // WM_HELP carries a pointer, which the platform refuses to post; a send
+    // copies what it points to, so the host still gets its help request.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(parent, message, wParam, lParam, SMTO_ABORTIFHUNG, 1000, &ignored);
 }
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
