@@ -85,6 +85,10 @@ TEST(SaverWindowE2E, FullScreenWindowIsATopmostBlackPopupOverTheWholeScreen) {
     EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(GetForegroundWindow(), run.window);
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof(cursor);
+    ASSERT_TRUE(GetCursorInfo(&cursor));
+    EXPECT_EQ(cursor.hCursor, nullptr) << "the cursor is hidden over the saver";
 
     e2e::Screenshot shot = e2e::CaptureScreen();
     EXPECT_EQ(shot.Share({0, 0, shot.width, shot.height}, 0x000000), 1.0) << "the saver shows black";
