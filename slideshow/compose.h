@@ -1,0 +1,108 @@
+// Frame composition on 32-bit pixels: the scaled picture with its frame line and
+// clock label, revealed through the transition mask over a background piece, for
+// just the part of the target that can be seen. Also the arithmetic around it:
+// scaled size, label placement and text. Pure: no platform headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "slideshow/masks.h"
+
+// Scaled sides beyond this are refused: the frame then draws nothing.
+constexpr std::int32_t kMaxScaledSide = 1 << 30;
+
+// Half-open rectangle in target coordinates.
+struct PixelBox {
+    std::int32_t left, top, right, bottom;
+    bool Empty() const { return left >= right || top >= bottom; }
+    std::int32_t Width() const { return right - left; }
+    std::int32_t Height() const { return bottom - top; }
+};
+
+std::int32_t ClampLevel(std::int32_t level);
+
+// w = W x scale / 100 and h = H x scale / 100 (product first), a negative scale
+// counting as 0. False when a side would exceed kMaxScaledSide.
+bool ScalePictureSize(std::int32_t pictureWidth, std::int32_t pictureHeight, std::int32_t scale,
+                      std::int32_t &width, std::int32_t &height);
+
+// The part of the picture's rectangle (x, y, x + w, y + h) inside the clip box.
+PixelBox VisibleArea(const PixelBox &clip, std::int32_t x, std::int32_t y, std::int32_t width,
+                     std::int32_t height);
+
+// Nearest-pixel scaling: the source index for position p of a side scaled from
+// size to scaled (sampled at the pixel's centre), and the source range
+// [first, last) that positions from .. to - 1 read.
+std::int32_t NearestSource(std::int32_t p, std::int32_t size, std::int32_t scaled);
+void NearestSourceRange(std::int32_t from, std::int32_t to, std::int32_t size, std::int32_t scaled,
+                        std::int32_t &first, std::int32_t &last);
+
+// The clock label's offsets: 6 each, 7 with the frame line, plus half of what the
+// picture exceeds the reference size by (centred on a picture larger than the screen).
+struct LabelOffset {
+    std::int32_t dx, dy;
+};
+LabelOffset ClockLabelOffset(std::int32_t width, std::int32_t height, std::int32_t referenceWidth,
+                             std::int32_t referenceHeight, bool frame);
+// The label's rectangle in picture coordinates: the measured text (from 0, 0)
+// grown by 6 on every side and moved by the offsets.
+PixelBox ClockLabelBox(std::int32_t textWidth, std::int32_t textHeight, const LabelOffset &offset);
+
+// hh:mm:ss with leading zeros, NUL-terminated.
+void FormatClock(std::int32_t hour, std::int32_t minute, std::int32_t second, char (&text)[9]);
+
+// Read access to the picture's pixels: (x, y) of the full W x H picture lies at
+// origin[(y - originY) * stride + (x - originX)]; only the rows and columns that
+// the visible area reads need to be present.
+struct PictureView {
+    const std::uint32_t *origin = nullptr;
+    std::ptrdiff_t stride = 0;
+    std::int32_t originX = 0, originY = 0;
+    std::int32_t width = 0, height = 0;
+};
+
+// The clock label's pixels, top-down and packed, placed at box in picture coordinates.
+struct LabelView {
+    const std::uint32_t *pixels = nullptr;
+    PixelBox box{0, 0, 0, 0};
+};
+
+// The surface composed into: the area box of the target; row r of it starts at
+// top + r x stride (stride may be negative for bottom-up memory).
+struct PixelCanvas {
+    std::uint32_t *top = nullptr;
+    std::ptrdiff_t stride = 0;
+    PixelBox box{0, 0, 0, 0};
+};
+
+struct FrameJob {
+    PictureView picture;
+    std::int32_t x = 0, y = 0, width = 0, height = 0; // the scaled picture on the target
+    const MaskRows *mask = nullptr;
+    bool frame = false;
+    LabelView label; // no pixels: no label
+};
+
+// Keeps its row scratch between frames so a frame allocates nothing once warm.
+class FrameComposer {
+public:
+    // The canvas holds the background piece (or black) on entry; where the mask
+    // is white within the picture's rectangle it receives the picture layer
+    // (scaled picture, frame line, label). Pixels elsewhere stay untouched.
+    void Compose(const FrameJob &job, const PixelCanvas &canvas);
+    // Bytes of scratch the last frame used.
+    std::size_t ScratchBytes() const { return scratchBytes_; }
+
+private:
+    void PictureRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                    std::uint32_t *out) const;
+
+    std::vector<std::int32_t> columns_; // source column per visible column
+    std::vector<std::uint32_t> row_;
+    std::vector<MaskSpan> spans_;
+    std::int32_t columnsFrom_ = 0;
+    bool identityColumns_ = false;
+    std::size_t scratchBytes_ = 0;
+};

@@ -1,0 +1,333 @@
+// Transition mask geometry. Formulas keep the 32-bit order of the design but are
+// evaluated in 64 bits, so no size within kMaxMaskSide can overflow; products of
+// four sides (the ellipse test) are compared exactly in 128 bits.
+#include "slideshow/masks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Beyond this the ellipse's diagonal factor would leave 64 bits; no picture is that large.
+constexpr std::int64_t kMaxMaskSide = std::int64_t{1} << 30;
+
+// Classic 8 x 8 ordered-dither thresholds 0..63.
+constexpr std::uint8_t kBayer[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
+    {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
+    {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21},
+};
+
+struct U128 {
+    std::uint64_t hi, lo;
+};
+
+U128 Multiply(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+    const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+    const std::uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+    return {p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32), (p00 & 0xFFFFFFFFu) | (mid << 32)};
+}
+
+bool NotAbove(U128 a, U128 b) { return a.hi < b.hi || (a.hi == b.hi && a.lo <= b.lo); }
+
+std::uint64_t Magnitude(std::int64_t v) { return static_cast<std::uint64_t>(v < 0 ? -v : v); }
+
+std::int64_t FloorDiv2(std::int64_t v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
+
+bool UsableRect(const MaskRect &rect) {
+    const std::int64_t w = std::int64_t{rect.right} - rect.left;
+    const std::int64_t h = std::int64_t{rect.bottom} - rect.top;
+    return w > 0 && h > 0 && w <= kMaxMaskSide && h <= kMaxMaskSide;
+}
+
+// (t x eh)^2 <= ew^2 x q: a half-width t (in doubled units) fits the row whose
+// squared vertical room is q = eh^2 - Y^2.
+bool HalfWidthFits(std::uint64_t t, std::uint64_t ew, std::uint64_t eh, std::uint64_t q) {
+    const std::uint64_t te = t * eh;
+    return NotAbove(Multiply(te, te), Multiply(ew * ew, q));
+}
+
+// Columns of row y whose pixel centres lie inside the box's ellipse; begin >= end when none.
+void EllipseRow(const EllipseBox &box, std::int64_t y, std::int64_t &begin, std::int64_t &end) {
+    begin = end = 0;
+    const std::int64_t ew = box.right - box.left, eh = box.bottom - box.top;
+    if (ew <= 0 || eh <= 0) return;
+    // Doubled coordinates keep pixel centres (2y + 1) and the box's centre integral.
+    const std::uint64_t ay = Magnitude(2 * y + 1 - (box.top + box.bottom));
+    const std::uint64_t uew = static_cast<std::uint64_t>(ew), ueh = static_cast<std::uint64_t>(eh);
+    if (ay > ueh) return;
+    const std::uint64_t q = ueh * ueh - ay * ay;
+    std::uint64_t t = static_cast<std::uint64_t>(static_cast<double>(uew) * std::sqrt(static_cast<double>(q)) /
+                                                 static_cast<double>(ueh));
+    t = std::min(t, uew);
+    while (t > 0 && !HalfWidthFits(t, uew, ueh, q)) --t;
+    while (t < uew && HalfWidthFits(t + 1, uew, ueh, q)) ++t;
+    const std::int64_t centre = box.left + box.right, half = static_cast<std::int64_t>(t);
+    // |2x + 1 - centre| <= half
+    begin = -FloorDiv2(-(centre - half - 1)); // ceiling
+    end = FloorDiv2(centre + half - 1) + 1;
+}
+
+void DrawEllipse(MaskBuffer &mask, const MaskRect &rect, std::int32_t percent, std::uint8_t field,
+                 std::uint8_t shape) {
+    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, field);
+    const EllipseBox box = EllipseBoxFor(rect, percent);
+    const std::int64_t top = std::max<std::int64_t>(box.top, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(box.bottom, mask.Height());
+    const std::int64_t left = std::max<std::int64_t>(box.left, 0);
+    const std::int64_t right = std::min<std::int64_t>(box.right, mask.Width());
+    for (std::int64_t y = top; y < bottom; ++y)
+        for (std::int64_t x = left; x < right; ++x)
+            if (EllipseCovers(box, x, y))
+                mask.Set(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), shape);
+}
+
+void AppendSpan(std::vector<MaskSpan> &out, std::int64_t begin, std::int64_t end, std::int32_t from,
+                std::int32_t to) {
+    begin = std::max<std::int64_t>(begin, from);
+    end = std::min<std::int64_t>(end, to);
+    if (begin >= end) return;
+    if (!out.empty() && out.back().end >= begin) {
+        out.back().end = std::max(out.back().end, static_cast<std::int32_t>(end));
+        return;
+    }
+    out.push_back({static_cast<std::int32_t>(begin), static_cast<std::int32_t>(end)});
+}
+
+} // namespace
+
+MaskBuffer::MaskBuffer(std::int32_t width, std::int32_t height)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0) {}
+
+std::uint8_t MaskBuffer::At(std::int32_t x, std::int32_t y) const {
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
+}
+
+void MaskBuffer::Set(std::int32_t x, std::int32_t y, std::uint8_t colour) {
+    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] = colour;
+}
+
+void MaskBuffer::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
+                      std::uint8_t colour) {
+    left = std::max<std::int64_t>(left, 0);
+    top = std::max<std::int64_t>(top, 0);
+    right = std::min<std::int64_t>(right, width_);
+    bottom = std::min<std::int64_t>(bottom, height_);
+    if (left >= right) return;
+    for (std::int64_t y = top; y < bottom; ++y) {
+        auto row = pixels_.begin() + static_cast<std::ptrdiff_t>(y * width_);
+        std::fill(row + static_cast<std::ptrdiff_t>(left), row + static_cast<std::ptrdiff_t>(right), colour);
+    }
+}
+
+std::uint8_t DissolveGrey(std::int32_t level) {
+    return static_cast<std::uint8_t>((std::int64_t{level} * 255 / 100) & 0xFF);
+}
+
+std::int32_t DitherCount(std::uint8_t grey) { return (std::int32_t{grey} * 64 + 127) / 255; }
+
+std::uint8_t DitherRowBits(std::uint8_t grey, std::int32_t y) {
+    const std::int32_t count = DitherCount(grey);
+    std::uint8_t bits = 0;
+    for (int i = 0; i < 8; ++i)
+        if (kBayer[y & 7][i] < count) bits = static_cast<std::uint8_t>(bits | (1u << i));
+    return bits;
+}
+
+void DrawDissolve(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    const std::uint8_t grey = DissolveGrey(level);
+    const std::int32_t top = std::max(rect.top, 0), bottom = std::min(rect.bottom, mask.Height());
+    const std::int32_t left = std::max(rect.left, 0), right = std::min(rect.right, mask.Width());
+    for (std::int32_t y = top; y < bottom; ++y) {
+        const std::uint8_t bits = DitherRowBits(grey, y);
+        for (std::int32_t x = left; x < right; ++x) mask.Set(x, y, (bits >> (x & 7)) & 1u);
+    }
+}
+
+void DrawHorizontalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
+    if (!UsableRect(rect)) return;
+    const std::int64_t w = std::int64_t{rect.right} - rect.left;
+    const std::int64_t s = w / 100;
+    const std::int64_t n = w * level / 100;
+    if (s == 0) return;
+    for (std::int64_t k = rect.top; k < rect.bottom; ++k) {
+        const std::int64_t barTop = rect.top + (k - rect.top) * s;
+        if (barTop >= mask.Height()) break; // every later bar lies lower still
+        if (k % 2 == 0)
+            mask.Fill(rect.right - n, barTop, rect.right, barTop + s, 1);
+        else
+            mask.Fill(rect.left, barTop, rect.left + n, barTop + s, 1);
+    }
+}
+
+void DrawVerticalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
+    if (!UsableRect(rect)) return;
+    const std::int64_t h = std::int64_t{rect.bottom} - rect.top;
+    const std::int64_t s = h / 100;
+    const std::int64_t n = h * level / 100;
+    if (s == 0) return;
+    for (std::int64_t k = rect.left; k < rect.right; ++k) {
+        const std::int64_t barLeft = rect.left + (k - rect.left) * s;
+        if (barLeft >= mask.Width()) break;
+        if (k % 2 == 0)
+            mask.Fill(barLeft, rect.bottom - n, barLeft + s, rect.bottom, 1);
+        else
+            mask.Fill(barLeft, rect.top, barLeft + s, rect.top + n, 1);
+    }
+}
+
+EllipseBox EllipseBoxFor(const MaskRect &rect, std::int32_t percent) {
+    if (!UsableRect(rect)) return {0, 0, 0, 0};
+    const std::int64_t w = std::int64_t{rect.right} - rect.left;
+    const std::int64_t h = std::int64_t{rect.bottom} - rect.top;
+    const std::int64_t d = static_cast<std::int64_t>(std::sqrt(2.0 * static_cast<double>(h) * static_cast<double>(h)));
+    const std::int64_t e = d * w / h;
+    const std::int64_t ew = e * percent / 100;
+    const std::int64_t eh = d * percent / 100;
+    const std::int64_t x0 = rect.left + w / 2 - ew / 2;
+    const std::int64_t y0 = rect.top + h / 2 - eh / 2;
+    return {x0, y0, x0 + ew, y0 + eh};
+}
+
+bool EllipseCovers(const EllipseBox &box, std::int64_t x, std::int64_t y) {
+    const std::int64_t ew = box.right - box.left, eh = box.bottom - box.top;
+    if (ew <= 0 || eh <= 0) return false;
+    const std::uint64_t ax = Magnitude(2 * x + 1 - (box.left + box.right));
+    const std::uint64_t ay = Magnitude(2 * y + 1 - (box.top + box.bottom));
+    const std::uint64_t uew = static_cast<std::uint64_t>(ew), ueh = static_cast<std::uint64_t>(eh);
+    if (ax > uew || ay > ueh) return false;
+    // (X / ew)^2 + (Y / eh)^2 <= 1, multiplied out.
+    const std::uint64_t xe = ax * ueh;
+    return NotAbove(Multiply(xe, xe), Multiply(uew * uew, ueh * ueh - ay * ay));
+}
+
+void DrawEllipseInwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    DrawEllipse(mask, rect, 100 - level, 1, 0);
+}
+
+void DrawEllipseOutwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    DrawEllipse(mask, rect, level, 0, 1);
+}
+
+void DrawFourCorners(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
+    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
+    if (!UsableRect(rect)) return;
+    const std::int64_t cw = (std::int64_t{rect.right} - rect.left) * level / 200;
+    const std::int64_t ch = (std::int64_t{rect.bottom} - rect.top) * level / 200;
+    mask.Fill(rect.left, rect.top, rect.left + cw, rect.top + ch, 1);
+    mask.Fill(rect.right - cw, rect.top, rect.right, rect.top + ch, 1);
+    mask.Fill(rect.left, rect.bottom - ch, rect.left + cw, rect.bottom, 1);
+    mask.Fill(rect.right - cw, rect.bottom - ch, rect.right, rect.bottom, 1);
+}
+
+void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level) {
+    const MaskRect rect{0, 0, mask.Width(), mask.Height()};
+    level = std::clamp(level, 0, 100);
+    if (level == 100) return mask.Fill(0, 0, rect.right, rect.bottom, 1);
+    if (level == 0) return mask.Fill(0, 0, rect.right, rect.bottom, 0);
+    switch (style) {
+    case kDissolve: return DrawDissolve(mask, rect, level);
+    case kHorizontalMesh: return DrawHorizontalMesh(mask, rect, level);
+    case kVerticalMesh: return DrawVerticalMesh(mask, rect, level);
+    case kEllipseInwards: return DrawEllipseInwards(mask, rect, level);
+    case kEllipseOutwards: return DrawEllipseOutwards(mask, rect, level);
+    case kFourCorners: return DrawFourCorners(mask, rect, level);
+    default: return mask.Fill(0, 0, rect.right, rect.bottom, 1);
+    }
+}
+
+MaskRows::MaskRows(std::int32_t style, std::int32_t level, std::int32_t width, std::int32_t height)
+    : width_(width), height_(height) {
+    const MaskRect rect{0, 0, width, height};
+    if (!UsableRect(rect)) return; // nothing to reveal
+    level = std::clamp(level, 0, 100);
+    if (level == 0) return;
+    if (level == 100) {
+        kind_ = Kind::kWhite;
+        return;
+    }
+    switch (style) {
+    case kDissolve:
+        kind_ = Kind::kDither;
+        grey_ = DissolveGrey(level);
+        break;
+    case kHorizontalMesh:
+        kind_ = Kind::kHorizontalMesh;
+        thickness_ = std::int64_t{width} / 100;
+        length_ = std::int64_t{width} * level / 100;
+        break;
+    case kVerticalMesh:
+        kind_ = Kind::kVerticalMesh;
+        thickness_ = std::int64_t{height} / 100;
+        length_ = std::int64_t{height} * level / 100;
+        break;
+    case kEllipseInwards:
+    case kEllipseOutwards:
+        kind_ = Kind::kEllipse;
+        ellipseWhite_ = style == kEllipseOutwards;
+        box_ = EllipseBoxFor(rect, ellipseWhite_ ? level : 100 - level);
+        break;
+    case kFourCorners:
+        kind_ = Kind::kCorners;
+        cornerWidth_ = std::int64_t{width} * level / 200;
+        cornerHeight_ = std::int64_t{height} * level / 200;
+        break;
+    default: kind_ = Kind::kWhite; break;
+    }
+}
+
+std::uint8_t MaskRows::DitherBits(std::int32_t y) const { return DitherRowBits(grey_, y); }
+
+void MaskRows::Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::vector<MaskSpan> &out) const {
+    out.clear();
+    from = std::max(from, 0);
+    to = std::min(to, width_);
+    if (from >= to || y < 0 || y >= height_) return;
+    const std::int64_t w = width_, h = height_;
+    switch (kind_) {
+    case Kind::kBlack: return;
+    case Kind::kWhite: return AppendSpan(out, 0, w, from, to);
+    case Kind::kDither: { // runs of the repeating pattern
+        const std::uint8_t bits = DitherBits(y);
+        for (std::int32_t x = from; x < to; ++x)
+            if ((bits >> (x & 7)) & 1u) AppendSpan(out, x, std::int64_t{x} + 1, from, to);
+        return;
+    }
+    case Kind::kHorizontalMesh: {
+        if (thickness_ == 0) return;
+        // Row y lies in bar y / s, and that bar's counter is below h.
+        if ((y / thickness_) % 2 == 0) return AppendSpan(out, w - length_, w, from, to);
+        return AppendSpan(out, 0, length_, from, to);
+    }
+    case Kind::kVerticalMesh: {
+        if (thickness_ == 0) return;
+        const bool even = y >= h - length_, odd = y < length_;
+        if (even && odd) return AppendSpan(out, 0, w, from, to);
+        if (!even && !odd) return;
+        const std::int64_t parity = even ? 0 : 1;
+        std::int64_t k = from / thickness_;
+        if (k % 2 != parity) ++k;
+        for (; k * thickness_ < to; k += 2) AppendSpan(out, k * thickness_, (k + 1) * thickness_, from, to);
+        return;
+    }
+    case Kind::kEllipse: {
+        std::int64_t begin, end;
+        EllipseRow(box_, y, begin, end);
+        if (ellipseWhite_) return AppendSpan(out, begin, end, from, to);
+        if (begin >= end) return AppendSpan(out, 0, w, from, to);
+        AppendSpan(out, 0, begin, from, to);
+        return AppendSpan(out, end, w, from, to);
+    }
+    case Kind::kCorners: {
+        if (y >= cornerHeight_ && y < h - cornerHeight_) return;
+        AppendSpan(out, 0, cornerWidth_, from, to);
+        return AppendSpan(out, w - cornerWidth_, w, from, to);
+    }
+    }
+}

@@ -1,0 +1,99 @@
+// Transition masks: which pixels of the scaled picture a frame reveals, for each
+// style and fade level. Drawn literally into a byte-per-pixel buffer, or read row
+// by row as runs of white, which is how the compositor uses them.
+// Pure: no platform headers, no state kept between frames.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+enum TransitionStyle : std::int32_t {
+    kInstantDisplay = 0,
+    kDissolve = 1,
+    kHorizontalMesh = 2,
+    kVerticalMesh = 3,
+    kEllipseInwards = 4,
+    kEllipseOutwards = 5,
+    kFourCorners = 6,
+};
+
+// Half-open: covers (right - left) x (bottom - top) pixels.
+struct MaskRect {
+    std::int32_t left, top, right, bottom;
+};
+
+// One byte per pixel: 0 black (the background shows), 1 white (the picture shows).
+class MaskBuffer {
+public:
+    MaskBuffer(std::int32_t width, std::int32_t height);
+    std::int32_t Width() const { return width_; }
+    std::int32_t Height() const { return height_; }
+    std::uint8_t At(std::int32_t x, std::int32_t y) const;
+    void Set(std::int32_t x, std::int32_t y, std::uint8_t colour);
+    // Fills the part of the rectangle that lies inside the buffer.
+    void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, std::uint8_t colour);
+
+private:
+    std::int32_t width_, height_;
+    std::vector<std::uint8_t> pixels_;
+};
+
+// The style drawings, for levels 1..99 over any rectangle (the compositor passes
+// (0, 0, w, h)). Everything outside the buffer is clipped.
+void DrawDissolve(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+void DrawHorizontalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+void DrawVerticalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+void DrawEllipseInwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+void DrawEllipseOutwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+void DrawFourCorners(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
+
+// The whole mask of a frame over (0, 0, width, height): the level clamped to
+// 0..100, its ends handled first, styles other than 1..6 all white.
+void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level);
+
+// The ellipse's bounding box for a percentage p of the circumscribing size;
+// empty (all zero) when the rectangle has no area.
+struct EllipseBox {
+    std::int64_t left, top, right, bottom;
+};
+EllipseBox EllipseBoxFor(const MaskRect &rect, std::int32_t percent);
+// Whether the pixel's centre lies inside the ellipse inscribed in the box.
+bool EllipseCovers(const EllipseBox &box, std::int64_t x, std::int64_t y);
+
+// Dissolve: the grey (L x 255 / 100, low 8 bits), how many of the 64 cells of
+// the 8 x 8 threshold matrix it lights, and row y's pattern (bit i: the columns
+// x with x % 8 == i are white). Anchored at the mask's own top-left corner.
+std::uint8_t DissolveGrey(std::int32_t level);
+std::int32_t DitherCount(std::uint8_t grey);
+std::uint8_t DitherRowBits(std::uint8_t grey, std::int32_t y);
+
+// A run of white pixels: columns begin .. end - 1.
+struct MaskSpan {
+    std::int32_t begin, end;
+};
+
+// The mask of one frame over (0, 0, width, height), read row by row. Same
+// pixels as DrawTransitionMask, without drawing the invisible rest.
+class MaskRows {
+public:
+    MaskRows(std::int32_t style, std::int32_t level, std::int32_t width, std::int32_t height);
+
+    bool AllBlack() const { return kind_ == Kind::kBlack; }
+    bool AllWhite() const { return kind_ == Kind::kWhite; }
+    // Dissolve rows are a repeating 8-pixel pattern rather than runs.
+    bool Dithered() const { return kind_ == Kind::kDither; }
+    std::uint8_t DitherBits(std::int32_t y) const;
+    // The white runs of row y (0 <= y < height) within columns from .. to - 1,
+    // left to right, replacing the vector's contents.
+    void Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::vector<MaskSpan> &out) const;
+
+private:
+    enum class Kind { kBlack, kWhite, kDither, kHorizontalMesh, kVerticalMesh, kEllipse, kCorners };
+    Kind kind_ = Kind::kBlack;
+    std::int32_t width_, height_;
+    std::uint8_t grey_ = 0;
+    std::int64_t thickness_ = 0, length_ = 0; // meshes: s and n
+    std::int64_t cornerWidth_ = 0, cornerHeight_ = 0;
+    EllipseBox box_{};
+    bool ellipseWhite_ = false; // the colour inside the ellipse
+};

@@ -1,0 +1,292 @@
+// Frame composition: size, placement and label arithmetic, and the fast
+// compositor checked pixel for pixel against the literal algorithm (whole
+// scaled picture, frame, label, drawn mask, background piece) over clip boxes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "slideshow/compose.h"
+#include "slideshow/masks.h"
+
+namespace {
+
+constexpr std::uint32_t kUntouched = 0xDEADBEEF;
+
+struct Picture {
+    std::int32_t width, height;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(std::int32_t x, std::int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+Picture MakePicture(std::int32_t width, std::int32_t height) {
+    Picture p{width, height, {}};
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) p.pixels.push_back(0x10000000u | (y << 12) | x | 0x800);
+    return p;
+}
+
+std::uint32_t Background(std::int32_t tx, std::int32_t ty) {
+    return 0x00400000u ^ static_cast<std::uint32_t>((tx * 7 + ty * 13) & 0xFFFF);
+}
+
+struct Label {
+    PixelBox box;
+    std::vector<std::uint32_t> pixels;
+};
+
+Label MakeLabel(const PixelBox &box) {
+    Label label{box, {}};
+    for (std::int32_t i = 0; i < box.Width() * box.Height(); ++i) label.pixels.push_back(0x00C0C000u + i);
+    return label;
+}
+
+struct Frame {
+    std::int32_t x, y, scale, style, level;
+    bool frame;
+    const Label *label;
+};
+
+// The literal algorithm over the whole w x h picture: B = scaled picture, frame
+// line, label; M = the drawn mask; C = background piece; result M ? B : C.
+std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, std::int32_t h, const MaskBuffer &mask,
+                           std::int32_t px, std::int32_t py) {
+    if (!mask.At(px, py)) return Background(f.x + px, f.y + py);
+    if (f.label && px >= f.label->box.left && px < f.label->box.right && py >= f.label->box.top &&
+        py < f.label->box.bottom)
+        return f.label->pixels[static_cast<size_t>(py - f.label->box.top) * f.label->box.Width() +
+                               (px - f.label->box.left)];
+    if (f.frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1)) return 0;
+    return pic.At(NearestSource(px, pic.width, w), NearestSource(py, pic.height, h));
+}
+
+// Composes through a canvas over the clip box (its background piece already in
+// place, as the platform side leaves it) and checks every pixel of the box.
+void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &clip, bool bottomUp, bool tightView) {
+    std::int32_t w = 0, h = 0;
+    ASSERT_TRUE(ScalePictureSize(pic.width, pic.height, f.scale, w, h));
+    const PixelBox area = VisibleArea(clip, f.x, f.y, w, h);
+
+    std::vector<std::uint32_t> memory(static_cast<size_t>(clip.Width()) * clip.Height(), kUntouched);
+    PixelCanvas canvas{memory.data(), clip.Width(), clip};
+    if (bottomUp) canvas = {memory.data() + static_cast<size_t>(clip.Height() - 1) * clip.Width(), -clip.Width(), clip};
+    auto at = [&](std::int32_t tx, std::int32_t ty) -> std::uint32_t & {
+        return canvas.top[static_cast<std::ptrdiff_t>(ty - clip.top) * canvas.stride + (tx - clip.left)];
+    };
+    for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
+        for (std::int32_t tx = area.left; tx < area.right; ++tx) at(tx, ty) = Background(tx, ty);
+
+    // A view holding only the source pixels the visible area reads: reading
+    // anything else trips AddressSanitizer natively.
+    std::vector<std::uint32_t> part;
+    PictureView view{pic.pixels.data(), pic.width, 0, 0, pic.width, pic.height};
+    if (tightView && !area.Empty()) {
+        PixelBox source;
+        NearestSourceRange(area.left - f.x, area.right - f.x, pic.width, w, source.left, source.right);
+        NearestSourceRange(area.top - f.y, area.bottom - f.y, pic.height, h, source.top, source.bottom);
+        for (std::int32_t sy = source.top; sy < source.bottom; ++sy)
+            for (std::int32_t sx = source.left; sx < source.right; ++sx) part.push_back(pic.At(sx, sy));
+        view = {part.data(), source.Width(), source.left, source.top, pic.width, pic.height};
+    }
+
+    const MaskRows rows(f.style, f.level, w, h);
+    FrameJob job;
+    job.picture = view;
+    job.x = f.x;
+    job.y = f.y;
+    job.width = w;
+    job.height = h;
+    job.mask = &rows;
+    job.frame = f.frame;
+    if (f.label) job.label = {f.label->pixels.data(), f.label->box};
+    FrameComposer composer;
+    composer.Compose(job, canvas);
+
+    MaskBuffer mask(w, h);
+    DrawTransitionMask(mask, f.style, f.level);
+    for (std::int32_t ty = clip.top; ty < clip.bottom; ++ty)
+        for (std::int32_t tx = clip.left; tx < clip.right; ++tx) {
+            const bool inside = tx >= area.left && tx < area.right && ty >= area.top && ty < area.bottom;
+            const std::uint32_t expected = inside ? LiteralPixel(pic, f, w, h, mask, tx - f.x, ty - f.y) : kUntouched;
+            ASSERT_EQ(at(tx, ty), expected) << "at " << tx << "," << ty;
+        }
+}
+
+} // namespace
+
+TEST(Compose, ScaledSizeTakesTheProductFirst) {
+    std::int32_t w = -1, h = -1;
+    ASSERT_TRUE(ScalePictureSize(640, 480, 150, w, h));
+    EXPECT_EQ(w, 960);
+    EXPECT_EQ(h, 720);
+    ASSERT_TRUE(ScalePictureSize(1024, 768, 62, w, h));
+    EXPECT_EQ(w, 634); // 63488 / 100
+    EXPECT_EQ(h, 476);
+    ASSERT_TRUE(ScalePictureSize(640, 480, -20, w, h));
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+    ASSERT_TRUE(ScalePictureSize(3, 199, 33, w, h));
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 65);
+    // The product leaves 32 bits but the result does not.
+    ASSERT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h));
+    EXPECT_EQ(w, 30000000);
+    EXPECT_EQ(h, 9000000);
+    EXPECT_FALSE(ScalePictureSize(2000000000, 10, 200, w, h));
+    EXPECT_FALSE(ScalePictureSize(10, 40000, 2147483647, w, h));
+
+    EXPECT_EQ(ClampLevel(-7), 0);
+    EXPECT_EQ(ClampLevel(55), 55);
+    EXPECT_EQ(ClampLevel(101), 100);
+}
+
+TEST(Compose, VisibleAreaIsThePictureWithinTheClipBox) {
+    const PixelBox screen{0, 0, 1024, 768};
+    const PixelBox scaled = VisibleArea({0, 0, 4000, 4000}, 0, 0, 960, 720);
+    EXPECT_EQ(scaled.Width(), 960);
+    EXPECT_EQ(scaled.Height(), 720);
+    const PixelBox large = VisibleArea(screen, -488, -116, 2000, 1000);
+    EXPECT_EQ(large.left, 0);
+    EXPECT_EQ(large.top, 0);
+    EXPECT_EQ(large.right, 1024);
+    EXPECT_EQ(large.bottom, 768);
+    const PixelBox corner = VisibleArea(screen, 1000, 700, 800, 600);
+    EXPECT_EQ(corner.Width(), 24);
+    EXPECT_EQ(corner.Height(), 68);
+    EXPECT_TRUE(VisibleArea(screen, 1024, 0, 10, 10).Empty());
+    EXPECT_TRUE(VisibleArea(screen, 0, 0, 0, 10).Empty());
+    // Far corners of the coordinate range neither wrap nor overflow.
+    EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty());
+    EXPECT_EQ(VisibleArea(screen, -2147483647, 0, 1 << 30, 10).Width(), 0);
+}
+
+TEST(Compose, NearestPixelScaling) {
+    for (std::int32_t p = 0; p < 50; ++p) EXPECT_EQ(NearestSource(p, 50, 50), p);
+    // 150 %: sampled at pixel centres, source columns 0 1 1 2 3 3 ...
+    const std::int32_t up[] = {0, 1, 1, 2, 3, 3};
+    for (std::int32_t p = 0; p < 6; ++p) EXPECT_EQ(NearestSource(p, 640, 960), up[p]);
+    EXPECT_EQ(NearestSource(959, 640, 960), 639);
+    // Down to a third: the middle of each group of three.
+    EXPECT_EQ(NearestSource(0, 300, 100), 1);
+    EXPECT_EQ(NearestSource(99, 300, 100), 298);
+    std::int32_t first = 0, last = 0;
+    NearestSourceRange(10, 20, 300, 100, first, last);
+    EXPECT_EQ(first, 31);
+    EXPECT_EQ(last, 59);
+    // Extreme sizes stay inside the source.
+    EXPECT_EQ(NearestSource((1 << 30) - 1, 2000000000, 1 << 30), 1999999999);
+}
+
+TEST(Compose, ClockLabelSitsAtTheVisibleTopLeft) {
+    // 1200 x 900 on a 1024 x 768 screen with the frame line: 7 + 88 and 7 + 66.
+    LabelOffset o = ClockLabelOffset(1200, 900, 1024, 768, true);
+    EXPECT_EQ(o.dx, 7 + 88);
+    EXPECT_EQ(o.dy, 7 + 66);
+    o = ClockLabelOffset(800, 600, 1024, 768, false);
+    EXPECT_EQ(o.dx, 6);
+    EXPECT_EQ(o.dy, 6);
+    o = ClockLabelOffset(1024, 700, 1024, 768, true); // "at least" the reference width
+    EXPECT_EQ(o.dx, 7);
+    EXPECT_EQ(o.dy, 7);
+    o = ClockLabelOffset(1025, 1999, 1024, 768, false);
+    EXPECT_EQ(o.dx, 6);
+    EXPECT_EQ(o.dy, 6 + 615);
+
+    // Grown by 6 on every side: with the frame it starts one pixel inside the picture.
+    const PixelBox framed = ClockLabelBox(52, 16, {7, 7});
+    EXPECT_EQ(framed.left, 1);
+    EXPECT_EQ(framed.top, 1);
+    EXPECT_EQ(framed.right, 7 + 52 + 6);
+    EXPECT_EQ(framed.bottom, 7 + 16 + 6);
+    EXPECT_EQ(ClockLabelBox(52, 16, {6, 6}).left, 0);
+}
+
+TEST(Compose, ClockTextIsTwoDigitsEach) {
+    char text[9];
+    FormatClock(9, 5, 3, text);
+    EXPECT_STREQ(text, "09:05:03");
+    FormatClock(23, 59, 59, text);
+    EXPECT_STREQ(text, "23:59:59");
+    FormatClock(0, 0, 0, text);
+    EXPECT_STREQ(text, "00:00:00");
+    FormatClock(-1, 100, 7, text); // never more than the 8 characters
+    EXPECT_STREQ(text, "00:99:07");
+}
+
+TEST(Compose, LevelEndsShowOnlyBackgroundOrOnlyTheFramedPicture) {
+    const Picture pic = MakePicture(10, 8);
+    const PixelBox clip{0, 0, 30, 20};
+    // Level 0: the background piece exactly; level 100: the framed picture, none of the background.
+    CheckAgainstLiteral(pic, {5, 4, 100, kEllipseOutwards, 0, true, nullptr}, clip, false, false);
+    CheckAgainstLiteral(pic, {5, 4, 100, kEllipseOutwards, 100, true, nullptr}, clip, false, false);
+
+    std::vector<std::uint32_t> memory(30 * 20, kUntouched);
+    const MaskRows full(kDissolve, 100, 10, 8);
+    FrameJob job;
+    job.picture = {pic.pixels.data(), 10, 0, 0, 10, 8};
+    job.x = 5;
+    job.y = 4;
+    job.width = 10;
+    job.height = 8;
+    job.mask = &full;
+    job.frame = true;
+    FrameComposer composer;
+    composer.Compose(job, {memory.data(), 30, clip});
+    for (std::int32_t x = 5; x < 15; ++x) EXPECT_EQ(memory[4 * 30 + x], 0u);
+    EXPECT_EQ(memory[5 * 30 + 5], 0u);
+    EXPECT_EQ(memory[5 * 30 + 6], pic.At(1, 1));
+    EXPECT_EQ(memory[5 * 30 + 14], 0u);
+    EXPECT_EQ(memory[3 * 30 + 6], kUntouched);
+    EXPECT_EQ(memory[12 * 30 + 6], kUntouched);
+}
+
+TEST(Compose, LabelLargerThanThePictureIsCutToIt) {
+    const Picture pic = MakePicture(20, 10);
+    const Label label = MakeLabel(ClockLabelBox(52, 16, {7, 7}));
+    const PixelBox clip{0, 0, 90, 40};
+    CheckAgainstLiteral(pic, {30, 12, 100, kInstantDisplay, 100, true, &label}, clip, false, true);
+    CheckAgainstLiteral(pic, {30, 12, 100, kFourCorners, 60, true, &label}, clip, true, true);
+}
+
+TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
+    std::mt19937 random(20240517);
+    auto pick = [&](std::int32_t lo, std::int32_t hi) {
+        return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
+    };
+    const Picture pictures[] = {MakePicture(37, 23), MakePicture(64, 48), MakePicture(130, 105)};
+    const std::int32_t scales[] = {100, 150, 37, 250, 100, 80};
+    const std::int32_t levels[] = {0, 1, 13, 50, 77, 99, 100};
+    for (std::int32_t style = -1; style <= 7; ++style)
+        for (std::int32_t level : levels)
+            for (int round = 0; round < 3; ++round) {
+                const Picture &pic = pictures[pick(0, 2)];
+                const std::int32_t scale = scales[pick(0, 5)];
+                std::int32_t w = 0, h = 0;
+                ScalePictureSize(pic.width, pic.height, scale, w, h);
+                const PixelBox clip{pick(-20, 10), pick(-20, 10), pick(60, 200), pick(40, 160)};
+                const Label label = MakeLabel(ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)}));
+                const Frame f{pick(clip.left - w / 2, clip.right - w / 2), pick(clip.top - h / 2, clip.bottom - h / 2),
+                              scale, style, level, pick(0, 1) == 1, pick(0, 1) ? &label : nullptr};
+                SCOPED_TRACE(testing::Message() << "style " << style << " level " << level << " picture "
+                                                << pic.width << "x" << pic.height << " scale " << scale << " at "
+                                                << f.x << "," << f.y << " frame " << f.frame << " label "
+                                                << (f.label != nullptr) << " clip " << clip.left << "," << clip.top
+                                                << "," << clip.right << "," << clip.bottom);
+                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1);
+                if (testing::Test::HasFatalFailure()) return;
+            }
+}
+
+TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
+    // Vertical mesh with 1-pixel columns gives a run per other pixel; dissolve at
+    // half selects every other pixel: both paths through the row scratch.
+    const Picture pic = MakePicture(130, 150);
+    const PixelBox clip{0, 0, 200, 200};
+    for (std::int32_t level : {10, 50, 90}) {
+        CheckAgainstLiteral(pic, {3, 5, 100, kVerticalMesh, level, true, nullptr}, clip, true, true);
+        CheckAgainstLiteral(pic, {3, 5, 100, kDissolve, level, false, nullptr}, clip, false, true);
+        CheckAgainstLiteral(pic, {-7, 5, 140, kDissolve, level, true, nullptr}, clip, true, true);
+    }
+}
