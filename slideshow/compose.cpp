@@ -1,7 +1,7 @@
 // Frame composition in software. Each mask row is taken as whole runs: a white
 // run receives picture pixels in one copy, a black run is never touched, so the
 // background piece already in the canvas shows there. Dissolve rows, a fine
-// repeating pattern, are selected pixel by pixel without branches instead.
+// repeating pattern, are copied one lit pattern column at a time instead.
 #include "slideshow/compose.h"
 
 #include <algorithm>
@@ -107,6 +107,40 @@ void FrameComposer::PictureRow(const FrameJob &job, std::int32_t py, std::int32_
     }
 }
 
+void FrameComposer::DitheredRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                                std::uint8_t bits, std::uint32_t *out) const {
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    const PictureView &pic = job.picture;
+    auto lit = [bits](std::int32_t px) { return ((bits >> (px & 7)) & 1u) != 0; };
+    const bool frameRow = job.frame && (py == 0 || py == job.height - 1);
+    const std::uint32_t *src = pic.origin + (NearestSource(py, pic.height, job.height) - pic.originY) * pic.stride;
+    // One pass per lit column of the 8-pixel pattern: strided copies, no per-pixel test.
+    for (std::size_t phase = 0; phase < 8 && phase < n; ++phase) {
+        if (!lit(from + static_cast<std::int32_t>(phase))) continue;
+        if (frameRow) {
+            for (std::size_t i = phase; i < n; i += 8) out[i] = 0;
+        } else if (identityColumns_) {
+            const std::uint32_t *row = src + (from - pic.originX);
+            for (std::size_t i = phase; i < n; i += 8) out[i] = row[i];
+        } else {
+            const std::int32_t *column = columns_.data() + (from - columnsFrom_);
+            for (std::size_t i = phase; i < n; i += 8) out[i] = src[column[i]];
+        }
+    }
+    if (job.frame && !frameRow) {
+        if (from == 0 && lit(0)) out[0] = 0;
+        if (to == job.width && lit(job.width - 1)) out[n - 1] = 0;
+    }
+    const LabelView &label = job.label;
+    if (label.pixels && py >= label.box.top && py < label.box.bottom) {
+        const std::uint32_t *labelRow =
+            label.pixels + static_cast<std::ptrdiff_t>(py - label.box.top) * label.box.Width();
+        const std::int32_t a = std::max(from, label.box.left), b = std::min(to, label.box.right);
+        for (std::int32_t px = a; px < b; ++px)
+            if (lit(px)) out[px - from] = labelRow[px - label.box.left];
+    }
+}
+
 void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas) {
     scratchBytes_ = 0;
     const PixelBox area = VisibleArea(canvas.box, job.x, job.y, job.width, job.height);
@@ -136,19 +170,10 @@ void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas) {
                              (area.left - canvas.box.left);
         if (job.mask->Dithered()) {
             const std::uint8_t bits = job.mask->DitherBits(py);
-            if (bits == 0) continue;
-            if (bits == 0xFF) {
+            if (bits == 0xFF)
                 PictureRow(job, py, from, to, out);
-                continue;
-            }
-            std::uint32_t *picture = row();
-            PictureRow(job, py, from, to, picture);
-            std::uint32_t select[8];
-            for (int i = 0; i < 8; ++i) select[i] = ((bits >> i) & 1u) ? 0xFFFFFFFFu : 0u;
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::uint32_t m = select[(static_cast<std::size_t>(from) + i) & 7];
-                out[i] = (picture[i] & m) | (out[i] & ~m);
-            }
+            else if (bits != 0)
+                DitheredRow(job, py, from, to, bits, out);
             continue;
         }
         job.mask->Spans(py, from, to, spans_);

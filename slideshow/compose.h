@@ -98,6 +98,8 @@ public:
 private:
     void PictureRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
                     std::uint32_t *out) const;
+    void DitheredRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint8_t bits,
+                     std::uint32_t *out) const;
 
     std::vector<std::int32_t> columns_; // source column per visible column
     std::vector<std::uint32_t> row_;

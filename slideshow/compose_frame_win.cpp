@@ -15,9 +15,13 @@
 
 namespace {
 
+// Snapshot pixels read per band when only part of its width is visible.
+constexpr std::int32_t kBandPixels = 1 << 17;
+
 struct PictureInfo {
     std::int32_t width = 0, height = 0;
-    const std::uint32_t *top = nullptr; // null: read through GDI
+    const std::uint32_t *bits = nullptr; // a plain 32-bit DIB section's memory
+    const std::uint32_t *top = nullptr;  // its top row; null: read through GDI
     std::ptrdiff_t stride = 0;
 };
 
@@ -56,13 +60,17 @@ bool SameRow(const std::uint32_t *a, const std::uint32_t *b, std::int32_t width)
 // GetObject reports every DIB section's height as positive (Wine does), so the
 // order of its rows in memory is found from the content: one row read through
 // GDI, which is unambiguous, against the two rows it can be. A picture whose
-// rows mirror each other reads the same either way.
+// rows mirror each other reads the same either way; one whose first rows all
+// mirror their partners is left to GDI rather than searched to its middle.
 enum class RowOrder { kTopDown, kBottomUp, kUnknown };
 RowOrder FindRowOrder(HDC dc, HBITMAP picture, const std::uint32_t *bits, std::int32_t width, std::int32_t height,
                       std::ptrdiff_t stride) {
+    constexpr std::int32_t kRowsSearched = 16;
     std::int32_t k = 0;
-    while (k < height / 2 && SameRow(bits + k * stride, bits + (height - 1 - k) * stride, width)) ++k;
+    while (k < height / 2 && k < kRowsSearched && SameRow(bits + k * stride, bits + (height - 1 - k) * stride, width))
+        ++k;
     if (k == height / 2) return RowOrder::kTopDown;
+    if (k == kRowsSearched) return RowOrder::kUnknown;
     BITMAPINFO info = Info32(width, height);
     std::uint32_t *row = Grow(probeMemory, static_cast<std::size_t>(width));
     if (GetDIBits(dc, picture, static_cast<UINT>(height - 1 - k), 1, row, &info, DIB_RGB_COLORS) != 1)
@@ -72,29 +80,30 @@ RowOrder FindRowOrder(HDC dc, HBITMAP picture, const std::uint32_t *bits, std::i
     return RowOrder::kUnknown;
 }
 
-bool ReadPicture(HDC dc, HBITMAP picture, PictureInfo &info) {
+bool ReadPicture(HBITMAP picture, PictureInfo &info) {
     DIBSECTION dib = {};
     const int size = GetObjectA(picture, sizeof(dib), &dib);
     if (size != sizeof(DIBSECTION) && size != sizeof(BITMAP)) return false;
     info.width = dib.dsBm.bmWidth;
     info.height = std::abs(dib.dsBm.bmHeight);
-    if (info.width <= 0 || info.height <= 0) return false;
     if (size == sizeof(DIBSECTION) && PlainRgb32(dib)) {
-        const std::ptrdiff_t stride = dib.dsBm.bmWidthBytes / 4;
-        const auto *bits = static_cast<const std::uint32_t *>(dib.dsBm.bmBits);
-        switch (FindRowOrder(dc, picture, bits, info.width, info.height, stride)) {
-        case RowOrder::kTopDown:
-            info.top = bits;
-            info.stride = stride;
-            break;
-        case RowOrder::kBottomUp:
-            info.top = bits + (info.height - 1) * stride;
-            info.stride = -stride;
-            break;
-        case RowOrder::kUnknown: break; // read through GDI instead
-        }
+        info.bits = static_cast<const std::uint32_t *>(dib.dsBm.bmBits);
+        info.stride = dib.dsBm.bmWidthBytes / 4;
     }
-    return true;
+    return info.width > 0 && info.height > 0;
+}
+
+// Direct access to a plain 32-bit DIB section's rows, when their order is known.
+void FindTopRow(HDC dc, HBITMAP picture, PictureInfo &info) {
+    if (!info.bits) return;
+    switch (FindRowOrder(dc, picture, info.bits, info.width, info.height, info.stride)) {
+    case RowOrder::kTopDown: info.top = info.bits; break;
+    case RowOrder::kBottomUp:
+        info.top = info.bits + (info.height - 1) * info.stride;
+        info.stride = -info.stride;
+        break;
+    case RowOrder::kUnknown: break; // read through GDI instead
+    }
 }
 
 FrameComposer composer;
@@ -158,16 +167,26 @@ std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, s
             std::fill(memory, memory + count, 0u);
         return 0;
     }
-    std::uint32_t *band = Grow(bandMemory, static_cast<std::size_t>(width) * lines);
-    bytes = static_cast<std::size_t>(width) * lines * 4;
-    if (GetDIBits(target, background, start, lines, band, &info, DIB_RGB_COLORS) != static_cast<int>(lines)) {
-        std::fill(memory, memory + count, 0u);
-        return bytes;
+    // Otherwise through a band of whole snapshot rows, a few at a time, so the
+    // working memory stays near the visible area.
+    const UINT chunk = static_cast<UINT>(std::max<std::int32_t>(1, kBandPixels / width));
+    std::uint32_t *band = Grow(bandMemory, static_cast<std::size_t>(width) * std::min(chunk, lines));
+    bytes = static_cast<std::size_t>(width) * std::min(chunk, lines) * 4;
+    for (std::int32_t top = part.top; top < part.bottom; top += static_cast<std::int32_t>(chunk)) {
+        const std::int32_t bottom = std::min(part.bottom, top + static_cast<std::int32_t>(chunk));
+        const UINT rows = static_cast<UINT>(bottom - top);
+        if (GetDIBits(target, background, static_cast<UINT>(height - bottom), rows, band, &info, DIB_RGB_COLORS) !=
+            static_cast<int>(rows)) {
+            std::fill(memory, memory + count, 0u);
+            return bytes;
+        }
+        // Band row m is snapshot row bottom - 1 - m, the canvas memory's row area.bottom - bottom + m.
+        for (UINT m = 0; m < rows; ++m)
+            std::memcpy(memory + static_cast<std::ptrdiff_t>(area.bottom - bottom + static_cast<std::int32_t>(m)) *
+                                     area.Width() + (part.left - area.left),
+                        band + static_cast<std::ptrdiff_t>(m) * width + part.left,
+                        static_cast<std::size_t>(part.Width()) * sizeof(std::uint32_t));
     }
-    for (UINT m = 0; m < lines; ++m)
-        std::memcpy(bottomRow + static_cast<std::ptrdiff_t>(m) * area.Width() + (part.left - area.left),
-                    band + static_cast<std::ptrdiff_t>(m) * width + part.left,
-                    static_cast<std::size_t>(part.Width()) * sizeof(std::uint32_t));
     return bytes;
 }
 
@@ -262,7 +281,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
                   int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock) {
     lastFrameBytes = 0;
     PictureInfo info;
-    if (!target || !picture || !ReadPicture(target, picture, info)) return;
+    if (!target || !picture || !ReadPicture(picture, info)) return;
 
     std::int32_t referenceWidth = GetSystemMetrics(SM_CXSCREEN), referenceHeight = GetSystemMetrics(SM_CYSCREEN);
     BITMAP backgroundHeader = {};
@@ -308,6 +327,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     job.frame = frame != FALSE;
     bool pictureReady = mask.AllBlack();
     if (!mask.AllBlack()) {
+        FindTopRow(target, picture, info);
         job.picture = {info.top, info.stride, 0, 0, info.width, info.height};
         const PixelBox visible{area.left - x, area.top - y, area.right - x, area.bottom - y};
         if (info.top) {

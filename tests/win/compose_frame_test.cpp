@@ -36,16 +36,18 @@ HBITMAP MakeDib(int width, int height, int bits, bool bottomUp, void **memory) {
     return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, memory, nullptr, 0);
 }
 
+using Colours = std::function<std::uint32_t(int, int)>;
+
 // A picture as gfxlib.dll returns it (32-bit top-down), or in another form.
 enum class Form { kTopDown32, kBottomUp32, kTopDown24, kDeviceDependent };
-HBITMAP MakePicture(int width, int height, Form form = Form::kTopDown32) {
+HBITMAP MakePicture(int width, int height, Form form = Form::kTopDown32, const Colours &colour = PictureColour) {
     void *memory = nullptr;
     if (form == Form::kTopDown24) {
         HBITMAP bitmap = MakeDib(width, height, 24, false, &memory);
         const int stride = (width * 3 + 3) & ~3;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const std::uint32_t c = PictureColour(x, y);
+                const std::uint32_t c = colour(x, y);
                 BYTE *p = static_cast<BYTE *>(memory) + y * stride + x * 3;
                 p[0] = c & 0xFF, p[1] = (c >> 8) & 0xFF, p[2] = (c >> 16) & 0xFF;
             }
@@ -55,7 +57,7 @@ HBITMAP MakePicture(int width, int height, Form form = Form::kTopDown32) {
     HBITMAP dib = MakeDib(width, height, 32, bottomUp, &memory);
     auto *bits = static_cast<std::uint32_t *>(memory);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) bits[(bottomUp ? height - 1 - y : y) * width + x] = PictureColour(x, y);
+        for (int x = 0; x < width; ++x) bits[(bottomUp ? height - 1 - y : y) * width + x] = colour(x, y);
     if (form != Form::kDeviceDependent) return dib;
     HDC screen = GetDC(nullptr);
     HBITMAP ddb = CreateCompatibleBitmap(screen, width, height);
@@ -144,8 +146,8 @@ struct Frame {
 // What the user must see: the literal algorithm per pixel over the target,
 // from the pure mask and scaling; original(tx, ty) is what the target held.
 std::vector<std::uint32_t> Expected(const Frame &f, int pictureWidth, int pictureHeight, bool background,
-                                    int targetWidth, int targetHeight,
-                                    const std::function<std::uint32_t(int, int)> &original) {
+                                    int targetWidth, int targetHeight, const Colours &original,
+                                    const Colours &colour = PictureColour) {
     std::int32_t w = 0, h = 0;
     ScalePictureSize(pictureWidth, pictureHeight, f.scale, w, h);
     MaskBuffer mask(w, h);
@@ -161,7 +163,7 @@ std::vector<std::uint32_t> Expected(const Frame &f, int pictureWidth, int pictur
             } else if (f.frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1)) {
                 out.push_back(0);
             } else {
-                out.push_back(PictureColour(NearestSource(px, pictureWidth, w), NearestSource(py, pictureHeight, h)));
+                out.push_back(colour(NearestSource(px, pictureWidth, w), NearestSource(py, pictureHeight, h)));
             }
         }
     return out;
@@ -282,6 +284,40 @@ TEST(ComposeFrame, EveryPictureFormGivesTheSameFrame) {
         EXPECT_EQ(at, -1) << "first difference at " << at % 240 << "," << at / 240;
         DeleteObject(picture);
     }
+    DeleteObject(snapshot);
+}
+
+TEST(ComposeFrame, PicturesWhoseRowsMirrorReadTheSame) {
+    // The row order of a DIB section's memory is found from its content: pictures
+    // whose first rows mirror their last ones, or that are symmetric throughout,
+    // must still come out upright.
+    const Colours mirroredEnds = [](int x, int y) {
+        return y < 40 || y >= 80 ? PictureColour(x, y < 40 ? y : 119 - y) : PictureColour(x, y);
+    };
+    const Colours symmetric = [](int x, int y) { return PictureColour(x, std::min(y, 119 - y)); };
+    const Frame f{5, 7, 100, 100, kInstantDisplay, false};
+    for (const Colours &colour : {mirroredEnds, symmetric})
+        for (Form form : {Form::kTopDown32, Form::kBottomUp32}) {
+            HBITMAP picture = MakePicture(100, 120, form, colour);
+            Surface target(160, 140);
+            ComposeFrame(target.Dc(), f.x, f.y, nullptr, picture, f.scale, f.level, nullptr, FALSE, f.style, FALSE);
+            const int at = FirstDifference(target.Pixels(), Expected(f, 100, 120, false, 160, 140, Sentinel, colour));
+            EXPECT_EQ(at, -1) << "first difference at " << at % 160 << "," << at / 160;
+            DeleteObject(picture);
+        }
+}
+
+TEST(ComposeFrame, BackgroundPieceOfAScreenSizedSnapshot) {
+    // A picture narrower than the snapshot: its rows are read a band at a time.
+    HBITMAP snapshot = MakeSnapshot(1024, 768);
+    HBITMAP picture = MakePicture(400, 300);
+    for (const Frame &f : {Frame{112, 84, 200, 30, kFourCorners, true}, Frame{-50, 300, 150, 70, kDissolve, false}}) {
+        Surface target(1024, 768);
+        ComposeFrame(target.Dc(), f.x, f.y, nullptr, picture, f.scale, f.level, snapshot, f.frame, f.style, FALSE);
+        const int at = FirstDifference(target.Pixels(), Expected(f, 400, 300, true, 1024, 768, Sentinel));
+        EXPECT_EQ(at, -1) << "first difference at " << at % 1024 << "," << at / 1024;
+    }
+    DeleteObject(picture);
     DeleteObject(snapshot);
 }
 
