@@ -227,3 +227,96 @@ bool DeleteTree(const char *subkey) {
 }
 
 } // namespace e2e
+
+namespace e2e {
+
+bool WriteSolidBmp(const std::string &path, int width, int height, std::uint32_t colour) {
+    const int rowBytes = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + rowBytes * height;
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::vector<unsigned char> row(rowBytes, 0);
+    for (int x = 0; x < width; ++x) {
+        row[x * 3 + 0] = colour & 0xFF;
+        row[x * 3 + 1] = (colour >> 8) & 0xFF;
+        row[x * 3 + 2] = (colour >> 16) & 0xFF;
+    }
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) && WriteFile(out, &info, sizeof(info), &written, nullptr);
+    for (int y = 0; ok && y < height; ++y) ok = WriteFile(out, row.data(), rowBytes, &written, nullptr);
+    CloseHandle(out);
+    return ok;
+}
+
+std::string ScratchPath(const char *fileName) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "quillomir-e2e";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\" + fileName;
+}
+
+static bool WriteSetting(const char *name, DWORD type, const void *data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool ok = RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+bool WriteSettingDword(const char *name, DWORD value) { return WriteSetting(name, REG_DWORD, &value, sizeof(value)); }
+
+bool WriteSettingString(const char *name, const std::string &value) {
+    return WriteSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool ClearSettings() { return DeleteTree(kSettingsKey); }
+
+Desktop::Desktop(std::uint32_t colour) {
+    brush_ = CreateSolidBrush(RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = brush_;
+    windowClass.lpszClassName = "QuillomirTestDesktop";
+    UnregisterClassA(windowClass.lpszClassName, windowClass.hInstance);
+    RegisterClassA(&windowClass);
+    window_ = CreateWindowExA(WS_EX_NOACTIVATE, windowClass.lpszClassName, "Desktop", WS_POPUP, 0, 0,
+                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                              windowClass.hInstance, nullptr);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+    Settle(200);
+}
+
+Desktop::~Desktop() {
+    DestroyWindow(window_);
+    PumpMessages();
+    DeleteObject(brush_);
+}
+
+std::uint64_t ProcessCpuMs(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+    if (!process) return 0;
+    FILETIME created, exited, kernel, user;
+    std::uint64_t ms = 0;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        auto value = [](const FILETIME &t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+        ms = (value(kernel) + value(user)) / 10000;
+    }
+    CloseHandle(process);
+    return ms;
+}
+
+} // namespace e2e

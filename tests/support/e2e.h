@@ -90,3 +90,36 @@ template <typename Predicate> bool WaitUntil(Predicate predicate, DWORD timeoutM
 }
 
 } // namespace e2e
+
+namespace e2e {
+
+// Writes a 24-bit bottom-up Windows bitmap of one colour (0x00RRGGBB).
+bool WriteSolidBmp(const std::string &path, int width, int height, std::uint32_t colour);
+// A file path in the test's own scratch folder (created on first use).
+std::string ScratchPath(const char *fileName);
+
+// The saver's settings key under HKEY_CURRENT_USER, for tests to fill before a start.
+constexpr char kSettingsKey[] = "Control Panel\\Screen Saver.Quillomir";
+bool WriteSettingDword(const char *name, DWORD value);
+bool WriteSettingString(const char *name, const std::string &value);
+// Removes the key, so the saver starts from its defaults.
+bool ClearSettings();
+
+// A full-screen window of one colour under everything else: a desktop with a
+// known look for the saver to show through. Shown without taking activation.
+class Desktop {
+public:
+    explicit Desktop(std::uint32_t colour);
+    ~Desktop();
+    Desktop(const Desktop &) = delete;
+    Desktop &operator=(const Desktop &) = delete;
+
+private:
+    HWND window_ = nullptr;
+    HBRUSH brush_ = nullptr;
+};
+
+// CPU time (user and kernel) the process has used, in milliseconds.
+std::uint64_t ProcessCpuMs(DWORD processId);
+
+} // namespace e2e
