@@ -420,6 +420,17 @@ TEST(ComposeFrame, ClockLabelSitsAtTheVisibleTopLeftCorner) {
         ComposeFrame(plain.Dc(), -88, -66, nullptr, large, 100, 100, snapshot, TRUE, 0, FALSE);
         EXPECT_EQ(plain.At(4, 4), PictureColour(92, 70));
     }
+    // Without a snapshot the screen is the reference: the same placement.
+    {
+        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+        HBITMAP wide = MakePicture(sw + 176, sh + 132);
+        Surface target(sw, sh);
+        ComposeFrame(target.Dc(), -88, -66, nullptr, wide, 100, 100, nullptr, TRUE, 0, TRUE);
+        EXPECT_EQ(target.At(0, 0), PictureColour(88, 66));
+        EXPECT_NE(target.At(1, 1), PictureColour(89, 67));
+        EXPECT_EQ(target.At(4, 4), face);
+        DeleteObject(wide);
+    }
     // A picture within the screen: one pixel inside the frame line.
     HBITMAP small = MakePicture(800, 600);
     {
