@@ -1,4 +1,6 @@
-// Screen-saver password support (Windows 9x only) and the two close flags it owns.
+// Screen-saver password support (Windows 9x only): the platform's verifier,
+// the close check that asks it, and the platform's password-change dialog.
+// Owns the close-confirmed and check-in-progress flags; the saver window reads them.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +11,9 @@ constexpr UINT WM_VERIFY_PASSWORD = WM_APP;
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 
+// Tells the system whether a screen saver is running (Windows 9x only).
+void SignalSaverRunning(bool on);
+
 // Non-zero when the window may close, 0 when it must stay.
 BOOL ConfirmClose(HWND window);
 
@@ -17,6 +22,10 @@ LRESULT AnswerVerifyPassword(HWND window);
 
 // Shows the platform's password-change dialog owned by the window.
 void ChangePassword(HWND owner);
+
+// "ScreenSaveUsePassword" under the user's desktop key, read as
+// LoadPasswordVerifier reads it: true when present and not 0.
+bool PasswordRequiredSetting();
 
 bool CloseConfirmed();
 bool PasswordCheckInProgress();
