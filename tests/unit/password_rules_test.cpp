@@ -112,18 +112,3 @@ TEST(CloseCheck, RequestsDuringTheCheckAreRefusedAndDoNotStack) {
     EXPECT_EQ(platform.calls, (Calls{"tick", "remove timers", "ask", "hide cursor", "tick"}));
     EXPECT_EQ(check.State(), CloseCheckState::Idle);
 }
-
-TEST(CloseCheck, SpanAcrossTheTickWrap) {
-    CloseCheck check;
-    FakePlatform platform;
-    platform.ticks = {0xFFFFFF00u, 0xFFFFFFF0u};
-    EXPECT_FALSE(check.Confirm(true, platform));
-    FakePlatform soon;
-    soon.ticks = {0xB7}; // 0xFFFFFFF0 + 199, wrapped
-    EXPECT_FALSE(check.Confirm(true, soon));
-    EXPECT_EQ(soon.calls, (Calls{"tick"}));
-    FakePlatform later;
-    later.ticks = {0xB8, 0x200}; // 200 ms after
-    EXPECT_FALSE(check.Confirm(true, later));
-    EXPECT_EQ(later.calls.size(), 5u) << "asked again";
-}
