@@ -1,4 +1,4 @@
-// The frame compositor exactly as first designed, on GDI surfaces: picture-sized
+// The frame compositor as originally written, on GDI surfaces: picture-sized
 // compatible bitmaps, a stretch, a 1-bit mask drawn with GDI primitives and the
 // four raster operations. Kept as the reference that ComposeFrame is timed and
 // checked against; the saver never calls it.

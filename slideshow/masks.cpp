@@ -1,6 +1,6 @@
-// Transition mask geometry. Formulas keep the 32-bit order of the design but are
-// evaluated in 64 bits, so no size within kMaxMaskSide can overflow; products of
-// four sides (the ellipse test) are compared exactly in 128 bits.
+// Transition mask geometry. Formulas keep their order of operations but run in
+// 64 bits, so no size within kMaxMaskSide can overflow; products of four sides
+// (the ellipse test) are compared exactly in 128 bits.
 #include "slideshow/masks.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// Transition masks: every style's geometry at the cases the design names, and the
+// Transition masks: every style's geometry at its telling sizes and levels, and the
 // row-run form the compositor reads checked against the literal drawing.
 #include <gtest/gtest.h>
 
