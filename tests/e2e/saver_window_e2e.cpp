@@ -17,9 +17,15 @@ constexpr char kTitle[] = "Screen Saver";
 struct FullScreen {
     Saver saver;
     HWND window;
-    explicit FullScreen(int x = 300, int y = 300) : saver((e2e::MoveCursorTo(x, y), Saver::Start("/s"))) {
+    explicit FullScreen(int x = 300, int y = 300) : saver(StartAt(x, y)) {
         window = saver.WaitForWindow(kClass, kTitle);
         e2e::Settle(300); // the window is shown and active before input arrives
+    }
+    // The pointer settles where the start point will be before the saver reads it.
+    static Saver StartAt(int x, int y) {
+        e2e::MoveCursorTo(x, y);
+        e2e::Settle(250);
+        return Saver::Start("/s");
     }
 };
 
