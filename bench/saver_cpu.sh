@@ -49,7 +49,17 @@ measure() {
 
 # Hold: the picture shown at once and held for a minute, the clock redrawn twice a second.
 settings $'"FadeInStyle"=dword:00000001\r\n"DisplayDuration"=dword:0000003c\r\n'
-measure hold_with_clock 3 10
+hold=$(measure hold_with_clock 3 10)
+echo "$hold"
 # Fade: 25 fps with a step of 1, so one fade-in lasts 100 frames (4 s); Dissolve.
 settings $'"FadeInStyle"=dword:00000002\r\n"RefreshSpeed"=dword:00000019\r\n"StepSize"=dword:00000001\r\n"DisplayDuration"=dword:0000003c\r\n'
 measure fade_25fps 0.5 3
+
+# Target: the hold costs under 2 % of one core.
+percent=$(echo "$hold" | sed 's/.*cpu_percent_of_one_core=\([0-9.]*\).*/\1/')
+if awk -v p="$percent" 'BEGIN { exit !(p < 2) }'; then
+    echo "target met: hold under 2 % of one core"
+else
+    echo "target missed: hold at $percent % of one core"
+    exit 1
+fi
