@@ -13,6 +13,7 @@
 #include "bench/literal_compose_win.h"
 #include "slideshow/compose.h"
 #include "slideshow/compose_frame.h"
+#include "tests/support/gdi_probe.h"
 #include "slideshow/masks.h"
 
 namespace {
@@ -177,18 +178,6 @@ int FirstDifference(const std::vector<std::uint32_t> &a, const std::vector<std::
     return a.size() == b.size() ? -1 : static_cast<int>(std::min(a.size(), b.size()));
 }
 
-// Brushes that can still be created: the drop between two probes is what a
-// workload left behind in the process's GDI handle table.
-int GdiRoom() {
-    std::vector<HBRUSH> brushes;
-    for (;;) {
-        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-        if (!brush) break;
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) DeleteObject(brush);
-    return static_cast<int>(brushes.size());
-}
 
 } // namespace
 
@@ -479,9 +468,9 @@ TEST(ComposeFrame, LeavesNoGdiObjectBehind) {
         }
     };
     workload(3); // anything the platform sets up once
-    const int before = GdiRoom();
+    const int before = FreeGdiRoom();
     workload(100);
-    const int after = GdiRoom();
+    const int after = FreeGdiRoom();
     EXPECT_GT(before, 1000);
     EXPECT_LE(before - after, 2) << "300 frames left " << before - after << " GDI objects behind";
     SelectObject(stampDc, oldStamp);

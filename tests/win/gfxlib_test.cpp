@@ -16,6 +16,7 @@
 
 #include "picture_loader/picture_loader.h"
 #include "tests/support/e2e.h"
+#include "tests/support/gdi_probe.h"
 
 namespace {
 
@@ -24,19 +25,6 @@ constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kW
 
 std::string CorpusPath(const char *name) { return e2e::BinPath("testdata\\gfxlib\\") + name; }
 
-// GDI objects this process can still create: the handle table is per process,
-// so the difference of two probes is what a workload left behind.
-int FreeGdiCapacity() {
-    std::vector<HBRUSH> brushes;
-    brushes.reserve(70000);
-    for (;;) {
-        HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
-        if (!b) break;
-        brushes.push_back(b);
-    }
-    for (HBRUSH b : brushes) DeleteObject(b);
-    return static_cast<int>(brushes.size());
-}
 
 // One call of LoadFileGraphic; owns the triple it returns.
 struct Load {
@@ -302,23 +290,23 @@ TEST(Gfxlib, BadInputFailsCleanlyAndLeaksNothing) {
         }
     };
     loadAll(); // the platform creates its own objects once
-    int before = FreeGdiCapacity();
+    int before = FreeGdiRoom();
     for (int i = 0; i < 5; ++i) loadAll();
-    EXPECT_EQ(before, FreeGdiCapacity());
+    EXPECT_EQ(before, FreeGdiRoom());
 }
 
 TEST(Gfxlib, LoadsAndReleasesWithoutLeaking) {
     const std::string path = CorpusPath("jpeg_exif6.jpg");
     { Load warmUp(path); }
-    int before = FreeGdiCapacity();
+    int before = FreeGdiRoom();
     HBRUSH kept = CreateSolidBrush(RGB(4, 5, 6)); // the probe sees a single object
-    EXPECT_EQ(before - 1, FreeGdiCapacity());
+    EXPECT_EQ(before - 1, FreeGdiRoom());
     DeleteObject(kept);
     for (int i = 0; i < 50; ++i) {
         Load load(path, i % 2);
         ASSERT_NE(0, load.result);
     }
-    EXPECT_EQ(before, FreeGdiCapacity());
+    EXPECT_EQ(before, FreeGdiRoom());
 }
 
 TEST(Gfxlib, MissingArgumentsAreRefused) {

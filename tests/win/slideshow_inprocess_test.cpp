@@ -12,22 +12,11 @@
 #include "host/host.h"
 #include "resources/resource.h"
 #include "tests/support/e2e.h"
+#include "tests/support/gdi_probe.h"
 #include "tests/support/scratch_hive.h"
 
 namespace {
 
-// Creates brushes until the process's GDI table is full; how many fit tells
-// how many objects are in use. GetGuiResources answers 0 under Wine.
-int GdiCapacity() {
-    std::vector<HBRUSH> brushes;
-    for (;;) {
-        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-        if (!brush) break;
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) DeleteObject(brush);
-    return static_cast<int>(brushes.size());
-}
 
 void NameSlot(char (&name)[16], int i) { std::snprintf(name, sizeof(name), "Image%05d", i); }
 
@@ -178,9 +167,9 @@ TEST(SlideshowInProcess, FiveHundredCyclesLeaveNoGdiObjectBehind) {
         return result;
     };
     ASSERT_EQ(show(25), 0);
-    const int before = GdiCapacity();
+    const int before = FreeGdiRoom();
     EXPECT_EQ(show(500), 0);
-    const int after = GdiCapacity();
+    const int after = FreeGdiRoom();
 
     EXPECT_EQ(cyclesLeft, 0) << "the show ran its cycles";
     EXPECT_EQ(before - after, 0) << "GDI objects left behind";
