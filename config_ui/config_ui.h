@@ -1,10 +1,29 @@
-// Configuration user interface: the configuration dialog and its helpers.
+// Configuration user interface: the configuration dialog (template 2003), the
+// Picture Size (115), About (113) and picture viewer (109) dialogs, and the
+// centring that all four use. The dialogs load their templates, strings and
+// icons from the module instance.
 #pragma once
 
 #include <windows.h>
 
+// The launcher's dialog-class step before the configuration dialog opens:
+// registers no classes of its own, readies the common controls, always TRUE.
+BOOL RegisterDialogClasses(HINSTANCE instance);
+
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Stands in for the configuration dialog while its template is absent:
-// a small dialog that says so and ends with 0.
-INT_PTR ShowPlaceholderConfigDialog(HINSTANCE instance, HWND owner);
+// Enables the list buttons of the configuration dialog for its list's selection.
+void UpdateListButtons(HWND dialog);
+
+// lParam of WM_INITDIALOG: the Settings record whose MaxWidth and MaxHeight OK sets.
+INT_PTR CALLBACK PictureSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// lParam of WM_INITDIALOG: the picture's path.
+INT_PTR CALLBACK PictureViewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows the picture at its own size, modal over the owner; returns when it closes (0).
+INT_PTR ShowPictureViewer(HWND owner, const char *path);
+
+// Centres the window over its parent (a dialog's owner) or the desktop, keeping
+// its size and Z order; the left and top edges never go below 0.
+void CentreWindow(HWND window);

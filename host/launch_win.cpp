@@ -60,7 +60,6 @@ void RunFromCommandLine() {
 }
 
 INT_PTR ShowConfigDialog(HWND owner) {
-    if (!FindResourceA(moduleInstance, MAKEINTRESOURCEA(IDD_CONFIG), RT_DIALOG))
-        return ShowPlaceholderConfigDialog(moduleInstance, owner);
+    RegisterDialogClasses(moduleInstance);
     return DialogBoxParamA(moduleInstance, MAKEINTRESOURCEA(IDD_CONFIG), owner, ConfigDialogProc, 0);
 }

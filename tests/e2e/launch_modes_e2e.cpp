@@ -13,7 +13,7 @@ namespace {
 constexpr char kSaverClass[] = "WindowsScreenSaverClass";
 constexpr char kDialogClass[] = "#32770";
 
-// The configuration dialog (or its stand-in) opens; Cancel ends the process with 0.
+// The configuration dialog opens; Cancel ends the process with 0.
 void ExpectConfigDialog(Saver &saver, HWND expectedOwner) {
     HWND dialog = saver.WaitForWindow(kDialogClass, "Quillomir");
     ASSERT_NE(dialog, nullptr) << "no configuration dialog";
@@ -90,6 +90,23 @@ TEST(LaunchModesE2E, ConfigSwitchOwnsTheDialogByTheForegroundWindow) {
         ExpectConfigDialog(saver, foreground.window); // the number after c: is never read
         SetForegroundWindow(foreground.window);
         e2e::Settle(50);
+    }
+}
+
+TEST(LaunchModesE2E, OkInTheConfigurationDialogStoresTheSettingsAndExitsWithOne) {
+    ASSERT_TRUE(e2e::ClearSettings());
+    for (const char *arguments : {"", "/c", "c:123"}) {
+        SCOPED_TRACE(std::string("arguments: [") + arguments + "]");
+        Saver saver = Saver::Start(arguments);
+        HWND dialog = saver.WaitForWindow(kDialogClass, "Quillomir");
+        ASSERT_NE(dialog, nullptr);
+        HWND duration = GetDlgItem(dialog, 1015);
+        SendMessageA(dialog, WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(duration)); // 5 + 1 secs
+        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        EXPECT_EQ(saver.WaitForExit(), 1);
+        EXPECT_EQ(e2e::ReadDword(e2e::kSettingsKey, "DisplayDuration"), 6u);
+        EXPECT_EQ(e2e::ReadDword(e2e::kSettingsKey, "ImageCount"), 0u);
+        ASSERT_TRUE(e2e::ClearSettings());
     }
 }
 
