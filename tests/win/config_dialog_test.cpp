@@ -26,6 +26,11 @@ using config_test::WindowText;
 
 namespace {
 
+std::string Lowered(std::string text) {
+    for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 class ConfigDialog : public testing::Test {
 protected:
     ConfigDialog() : registry_(testing::UnitTest::GetInstance()->current_test_info()->name()) {}
@@ -112,6 +117,8 @@ TEST_F(ConfigDialog, ShowsEveryStoredOptionAndOkStoresThemUnchanged) {
     EXPECT_TRUE(Checked(IDC_RESTRICT_SIZE));
     EXPECT_EQ(ComboSelection(IDC_FADE_IN_LIST), 3);
     EXPECT_EQ(ComboSelection(IDC_FADE_OUT_LIST), 8);
+    EXPECT_EQ(ItemText(dialog_, IDC_FADE_IN_LIST), "Horizontal Mesh");
+    EXPECT_EQ(ItemText(dialog_, IDC_FADE_OUT_LIST), "Four Corners");
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST))) << "fade-out list follows box 1009";
     EXPECT_EQ(Items(), (std::vector<std::string>{"C:\\Pictures\\Sea.jpg", "C:\\Pictures\\Hill.GIF"}));
     EXPECT_EQ(ListSelection(), 0);
@@ -122,24 +129,6 @@ TEST_F(ConfigDialog, ShowsEveryStoredOptionAndOkStoresThemUnchanged) {
     const std::string before = registry_.Snapshot();
     EXPECT_EQ(Ok(), 1);
     EXPECT_EQ(registry_.Snapshot(), before) << "every value is stored as it was read";
-}
-
-TEST_F(ConfigDialog, TheTransitionListsHoldTheirTextsInOrder) {
-    ASSERT_NE(Open(), nullptr);
-    const char *fadeIn[] = {"Random", "Instant Display", "Dissolve", "Horizontal Mesh", "Vertical Mesh",
-                            "Ellipse Inwards", "Ellipse Outwards", "Four Corners"};
-    ASSERT_EQ(SendMessageA(Item(IDC_FADE_IN_LIST), CB_GETCOUNT, 0, 0), 8);
-    ASSERT_EQ(SendMessageA(Item(IDC_FADE_OUT_LIST), CB_GETCOUNT, 0, 0), 9);
-    for (int i = 0; i < 9; ++i) {
-        char text[64] = "";
-        SendMessageA(Item(IDC_FADE_OUT_LIST), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        EXPECT_STREQ(text, i == 0 ? "Reverse" : fadeIn[i - 1]) << "fade-out " << i;
-        if (i < 8) {
-            SendMessageA(Item(IDC_FADE_IN_LIST), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            EXPECT_STREQ(text, fadeIn[i]) << "fade-in " << i;
-        }
-    }
-    EXPECT_EQ(Cancel(), 0);
 }
 
 TEST_F(ConfigDialog, AnEmptyStoreShowsTheDefaultsAndCancelWritesNothing) {
@@ -160,39 +149,29 @@ TEST_F(ConfigDialog, AnEmptyStoreShowsTheDefaultsAndCancelWritesNothing) {
     EXPECT_EQ(registry_.Snapshot(), "") << "the key exists, empty";
 }
 
-TEST_F(ConfigDialog, ScrollRequestsMoveThumbAndLabelAndOkCommitsTheLabels) {
+TEST_F(ConfigDialog, ScrollingMovesThumbAndLabelAndOkCommitsTheLabels) {
     registry_.PutDword("DisplayDuration", 100);
     registry_.PutDword("RefreshSpeed", 5);
-    registry_.PutDword("StepSize", 20);
     ASSERT_NE(Open(), nullptr);
-
     Scroll(IDC_DURATION_BAR, SB_LINELEFT);
     EXPECT_EQ(ItemText(dialog_, IDC_DURATION_LABEL), "59 secs") << "the step starts from the clamped thumb";
     EXPECT_EQ(Thumb(IDC_DURATION_BAR), 59);
     Scroll(IDC_DURATION_BAR, SB_THUMBTRACK, 55);
     EXPECT_EQ(ItemText(dialog_, IDC_DURATION_LABEL), "55 secs") << "the label follows a drag";
     Scroll(IDC_DURATION_BAR, SB_PAGERIGHT);
-    EXPECT_EQ(ItemText(dialog_, IDC_DURATION_LABEL), "60 secs");
     Scroll(IDC_DURATION_BAR, SB_ENDSCROLL);
     EXPECT_EQ(ItemText(dialog_, IDC_DURATION_LABEL), "60 secs");
-
     Scroll(IDC_SPEED_BAR, SB_PAGELEFT);
     EXPECT_EQ(ItemText(dialog_, IDC_SPEED_LABEL), "1 fps");
-    Scroll(IDC_SPEED_BAR, SB_RIGHT);
-    EXPECT_EQ(ItemText(dialog_, IDC_SPEED_LABEL), "50 fps");
-    Scroll(IDC_IMAGE_SIZE_BAR, SB_LEFT);
-    EXPECT_EQ(ItemText(dialog_, IDC_IMAGE_SIZE_LABEL), "50 %");
-    Scroll(IDC_IMAGE_SIZE_BAR, SB_THUMBPOSITION, 149);
-    EXPECT_EQ(ItemText(dialog_, IDC_IMAGE_SIZE_LABEL), "149 %");
-    EXPECT_EQ(Thumb(IDC_IMAGE_SIZE_BAR), 149);
-    Scroll(IDC_STEP_BAR, SB_LINERIGHT);
-    EXPECT_EQ(ItemText(dialog_, IDC_STEP_LABEL), "21 ppf");
-
+    Scroll(IDC_IMAGE_SIZE_BAR, SB_RIGHT);
+    EXPECT_EQ(ItemText(dialog_, IDC_IMAGE_SIZE_LABEL), "150 %");
+    Scroll(IDC_STEP_BAR, SB_LEFT);
+    EXPECT_EQ(ItemText(dialog_, IDC_STEP_LABEL), "1 ppf");
     EXPECT_EQ(Ok(), 1);
     EXPECT_EQ(registry_.Dword("DisplayDuration"), 60u);
-    EXPECT_EQ(registry_.Dword("RefreshSpeed"), 50u);
-    EXPECT_EQ(registry_.Dword("ImageSize"), 149u);
-    EXPECT_EQ(registry_.Dword("StepSize"), 21u);
+    EXPECT_EQ(registry_.Dword("RefreshSpeed"), 1u);
+    EXPECT_EQ(registry_.Dword("ImageSize"), 150u);
+    EXPECT_EQ(registry_.Dword("StepSize"), 1u);
 }
 
 TEST_F(ConfigDialog, CancelEscapeAndTheCloseBoxDropEveryChange) {
@@ -303,14 +282,10 @@ TEST_F(ConfigDialog, ClearAllAsksAndEmptiesTheListOnlyOnYes) {
         EXPECT_EQ(GetWindow(box, GW_OWNER), dialog_);
         PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
         ASSERT_TRUE(e2e::WaitForWindowGone(box));
-        e2e::WaitUntil([&] { return answer == IDNO || Items().empty(); }, 2000);
-        SendMessageA(dialog_, WM_NULL, 0, 0);
-        if (answer == IDNO) {
-            EXPECT_EQ(Items().size(), 3u);
-        }
+        SendMessageA(dialog_, WM_NULL, 0, 0); // handled once the command has finished
+        EXPECT_EQ(Items().size(), answer == IDNO ? 3u : 0u);
     }
-    EXPECT_TRUE(Items().empty());
-    EXPECT_TRUE(e2e::WaitUntil([&] { return Enabled() == "+-----"; }, 2000));
+    EXPECT_EQ(Enabled(), "+-----");
     EXPECT_EQ(Ok(), 1);
     EXPECT_EQ(registry_.Dword("ImageCount"), 0u) << "an empty list commits ImageCount 0";
     EXPECT_FALSE(registry_.String("Image00000").has_value());
@@ -342,16 +317,12 @@ TEST_F(ConfigDialog, ADroppedPathTooLongForASlotIsNamedAndTheRestAdded) {
     PostMessageA(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     HWND message = WaitForModal("Quillomir");
     ASSERT_NE(message, nullptr) << "a message names the refused file";
-    std::string lowered = longPath;
-    for (char &c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_NE(MessageBoxText(message).find(lowered), std::string::npos) << MessageBoxText(message);
+    EXPECT_NE(MessageBoxText(message).find(Lowered(longPath)), std::string::npos) << MessageBoxText(message);
     PostMessageA(message, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(e2e::WaitForWindowGone(message));
-    std::string fitsLowered = fits;
-    for (char &c : fitsLowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_EQ(Items(), (std::vector<std::string>{"c:\\before.gif", fitsLowered, "c:\\after.bmp"}));
+    EXPECT_EQ(Items(), (std::vector<std::string>{"c:\\before.gif", Lowered(fits), "c:\\after.bmp"}));
     EXPECT_EQ(Ok(), 1);
-    EXPECT_EQ(registry_.String("Image00001"), fitsLowered);
+    EXPECT_EQ(registry_.String("Image00001"), Lowered(fits));
 }
 
 TEST_F(ConfigDialog, RestrictSizeAsksForTheSizesOnlyWhenAClickChecksIt) {
