@@ -25,6 +25,7 @@ constexpr char kFilters[] =
     "GIF Images (*.gif)\0*.gif\0"
     "Windows Bitmaps (*.bmp)\0*.bmp\0"
     "All Files (*.*)\0*.*\0";
+constexpr std::int32_t kFilterCount = 5;
 
 // Room for a few hundred names chosen at once; a choice that still does not
 // fit is reported rather than dropped without a word.
@@ -76,7 +77,9 @@ void AddPictures(HWND dialog, Settings *settings) {
     request.hwndOwner = dialog;
     request.hInstance = ModuleInstance();
     request.lpstrFilter = kFilters;
-    request.nFilterIndex = static_cast<DWORD>(settings->FilterIndex);
+    // A stored number that names no filter starts on the first one.
+    const bool knownFilter = settings->FilterIndex >= 1 && settings->FilterIndex <= kFilterCount;
+    request.nFilterIndex = knownFilter ? static_cast<DWORD>(settings->FilterIndex) : 1;
     request.lpstrFile = files.data();
     request.nMaxFile = kFileBufferSize;
     request.lpstrInitialDir = settings->FileDirectory;
