@@ -14,6 +14,8 @@ public:
     ScratchHive &operator=(const ScratchHive &) = delete;
 
     bool Ready() const { return key_ != nullptr; }
+    // The scratch key that stands in for HKEY_CURRENT_USER.
+    HKEY Key() const { return key_; }
     // Writes a value of the saver's settings key inside the scratch hive.
     void SetDword(const char *name, DWORD value);
     void SetString(const char *name, const std::string &value);

@@ -14,6 +14,7 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/support/e2e.h"
+#include "tests/support/gdi_probe.h"
 #include "tests/win/config_harness.h"
 
 using config_test::ItemText;
@@ -231,13 +232,13 @@ TEST_F(Viewer, ClosingReleasesThePicturesGdiObjects) {
     ASSERT_NE(Open(picture_), nullptr); // the first run loads what the platform keeps for good
     PostMessageA(viewer_, WM_CLOSE, 0, 0);
     ASSERT_EQ(modal_->WaitForResult(), 0);
-    const int before = config_test::FreeGdiSlots();
+    const int before = FreeGdiRoom();
     for (int i = 0; i < 5; ++i) {
         ASSERT_NE(Open(picture_), nullptr);
         PostMessageA(viewer_, i % 2 ? WM_CHAR : WM_CLOSE, 'x', 0);
         ASSERT_EQ(modal_->WaitForResult(), 0);
     }
-    EXPECT_GE(config_test::FreeGdiSlots(), before - 3) << "bitmap and palette are deleted at every close";
+    EXPECT_GE(FreeGdiRoom(), before - 3) << "bitmap and palette are deleted at every close";
 }
 
 TEST_F(Viewer, APictureLargerThanTheScreenStartsAtTheScreensEdge) {

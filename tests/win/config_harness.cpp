@@ -204,17 +204,6 @@ void ClickListItem(HWND dialog, int index) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-int FreeGdiSlots() {
-    std::vector<HBRUSH> brushes;
-    brushes.reserve(70000);
-    for (;;) {
-        HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-        if (!brush) break;
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) DeleteObject(brush);
-    return static_cast<int>(brushes.size());
-}
 
 COLORREF TestBitmapColour(int x, int y) {
     // Quarters in red, green, blue and white, with a black line on the diagonal.

@@ -72,9 +72,6 @@ std::string MessageBoxText(HWND box);
 // Selects an item as a click does: the selection, then the notification the list sends.
 void ClickListItem(HWND dialog, int index);
 
-// GDI objects that can still be created in this process; the difference of
-// two probes is what the code in between left behind.
-int FreeGdiSlots();
 
 // A 24-bit bitmap file of the size with a known pattern, written to a temporary path.
 std::string WriteTestBitmap(const char *name, int width, int height);

@@ -3,6 +3,8 @@
 // HKEY_CURRENT_USER redirected to a scratch key.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <windows.h>
 
 #include <string>
@@ -10,6 +12,7 @@
 #include "host/password.h"
 #include "standins/password_record.h"
 #include "standins/password_store_win.h"
+#include "tests/support/scratch_hive.h"
 
 namespace {
 
@@ -20,18 +23,12 @@ LRESULT CALLBACK RefuseWindowCreation(int code, WPARAM, LPARAM) { return code ==
 class PasswordStore : public testing::Test {
 protected:
     void SetUp() override {
-        scratchPath_ = std::string("Software\\QuillomirTests\\") +
-                       testing::UnitTest::GetInstance()->current_test_info()->name();
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &scratch_, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
+        hive_ = std::make_unique<ScratchHive>(testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(hive_->Ready());
+        scratch_ = hive_->Key();
     }
     void TearDown() override {
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(scratch_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
+        hive_.reset();
     }
 
     void Put(const char *name, DWORD type, const void *data, DWORD size) {
@@ -54,7 +51,7 @@ protected:
         return bin.substr(0, bin.rfind('\\')) + "\\..\\standins\\" + fileName;
     }
 
-    std::string scratchPath_;
+    std::unique_ptr<ScratchHive> hive_;
     HKEY scratch_ = nullptr;
 };
 

@@ -2,6 +2,8 @@
 // redirected to a scratch key so the user's own settings stay untouched.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <windows.h>
 
 #include <cstring>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "tests/support/scratch_hive.h"
 
 namespace {
 
@@ -17,19 +20,13 @@ constexpr char kSubkey[] = "Control Panel\\Screen Saver.Quillomir";
 class SettingsStore : public testing::Test {
 protected:
     void SetUp() override {
-        scratchPath_ = std::string("Software\\QuillomirTests\\") +
-                       testing::UnitTest::GetInstance()->current_test_info()->name();
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &scratch_, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
+        hive_ = std::make_unique<ScratchHive>(testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(hive_->Ready());
+        scratch_ = hive_->Key();
     }
     void TearDown() override {
         ReleaseImages(&settings_);
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(scratch_);
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratchPath_.c_str());
+        hive_.reset();
     }
 
     HKEY OpenSettingsKey() {
@@ -73,7 +70,7 @@ protected:
         return loaded;
     }
 
-    std::string scratchPath_;
+    std::unique_ptr<ScratchHive> hive_;
     HKEY scratch_ = nullptr;
     Settings settings_ = {};
 };
