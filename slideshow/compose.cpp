@@ -141,52 +141,225 @@ void FrameComposer::DitheredRow(const FrameJob &job, std::int32_t py, std::int32
     }
 }
 
-void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas) {
-    scratchBytes_ = 0;
-    const PixelBox area = VisibleArea(canvas.box, job.x, job.y, job.width, job.height);
-    if (area.Empty() || !job.mask) return;
-    const std::int32_t from = area.left - job.x, to = area.right - job.x;
-    const std::size_t n = static_cast<std::size_t>(to - from);
+void FrameComposer::BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                                  std::uint8_t bits, std::uint32_t *out) const {
+    const BackgroundView &bg = *job.background;
+    const std::int64_t n = to - from;
+    const std::int32_t ty = job.y + py;
+    // Columns a .. b - 1 of the run lie in the view; the rest is black.
+    const std::int64_t base = std::int64_t{job.x} + from - bg.box.left;
+    std::int64_t a = 0, b = 0;
+    const std::uint32_t *row = nullptr;
+    if (ty >= bg.box.top && ty < bg.box.bottom) {
+        a = std::clamp<std::int64_t>(-base, 0, n);
+        b = std::clamp<std::int64_t>(bg.box.Width() - base, 0, n);
+        row = bg.top + static_cast<std::ptrdiff_t>(ty - bg.box.top) * bg.stride;
+    }
+    if (bits == 0xFF) {
+        std::fill(out, out + a, 0u);
+        if (a < b)
+            std::memcpy(out + a, row + base + a, static_cast<std::size_t>(b - a) * sizeof(std::uint32_t));
+        std::fill(out + std::max(a, b), out + n, 0u);
+        return;
+    }
+    for (std::int64_t phase = 0; phase < 8 && phase < n; ++phase) {
+        if (!((bits >> ((from + phase) & 7)) & 1u)) continue;
+        std::int64_t k = phase;
+        for (; k < n && k < a; k += 8) out[k] = 0;
+        for (; k < b; k += 8) out[k] = row[base + k];
+        for (; k < n; k += 8) out[k] = 0;
+    }
+}
 
+void FrameComposer::SpanRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                            std::uint32_t *out) {
+    job.mask->Spans(py, from, to, spans_);
+    if (job.background) { // the black gaps between the runs
+        std::int32_t x = from;
+        for (const MaskSpan &span : spans_) {
+            if (span.begin > x) BackgroundRow(job, py, x, span.begin, 0xFF, out + (x - from));
+            x = span.end;
+        }
+        if (x < to) BackgroundRow(job, py, x, to, 0xFF, out + (x - from));
+    }
+    if (spans_.size() <= kDirectSpanLimit) {
+        for (const MaskSpan &span : spans_) PictureRow(job, py, span.begin, span.end, out + (span.begin - from));
+        return;
+    }
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    if (row_.size() < n) row_.resize(n);
+    PictureRow(job, py, from, to, row_.data());
+    for (const MaskSpan &span : spans_)
+        std::memcpy(out + (span.begin - from), row_.data() + (span.begin - from),
+                    static_cast<std::size_t>(span.end - span.begin) * sizeof(std::uint32_t));
+}
+
+std::uint32_t *FrameComposer::CanvasRow(const PixelCanvas &canvas, std::int32_t ty, std::int32_t tx) const {
+    return canvas.top + static_cast<std::ptrdiff_t>(ty - canvas.box.top) * canvas.stride + (tx - canvas.box.left);
+}
+
+bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, PixelBox &area) {
+    scratchBytes_ = 0;
+    area = VisibleArea(canvas.box, job.x, job.y, job.width, job.height);
+    if (area.Empty() || !job.mask) return false;
+    const std::int32_t from = area.left - job.x, to = area.right - job.x;
     identityColumns_ = job.width == job.picture.width;
-    columnsFrom_ = from;
-    if (!identityColumns_) {
+    // The column map lasts while the visible columns and the scaling stay.
+    if (!identityColumns_ && (from != columnsFrom_ || to != columnsTo_ || job.width != columnsWidth_ ||
+                              job.picture.width != columnsSource_ || job.picture.originX != columnsOrigin_)) {
+        const std::size_t n = static_cast<std::size_t>(to - from);
         if (columns_.size() < n) columns_.resize(n);
         for (std::size_t i = 0; i < n; ++i)
             columns_[i] = NearestSource(from + static_cast<std::int32_t>(i), job.picture.width, job.width) -
                           job.picture.originX;
-        scratchBytes_ += n * sizeof(std::int32_t);
+        columnsFrom_ = from;
+        columnsTo_ = to;
+        columnsWidth_ = job.width;
+        columnsSource_ = job.picture.width;
+        columnsOrigin_ = job.picture.originX;
     }
-    bool rowUsed = false;
-    auto row = [&]() {
-        if (row_.size() < n) row_.resize(n);
-        rowUsed = true;
-        return row_.data();
-    };
+    scratchBytes_ = (columns_.capacity() + row_.capacity()) * sizeof(std::uint32_t) +
+                    (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() +
+                     after_.capacity()) * sizeof(MaskSpan);
+    return true;
+}
 
+void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, const PixelBox &box) {
+    PixelBox visible;
+    if (!Prepare(job, canvas, visible)) return;
+    const PixelBox area = VisibleArea(box, visible.left, visible.top, visible.Width(), visible.Height());
+    if (area.Empty()) return;
+    const std::int32_t from = area.left - job.x, to = area.right - job.x;
     for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
         const std::int32_t py = ty - job.y;
-        std::uint32_t *out = canvas.top + static_cast<std::ptrdiff_t>(ty - canvas.box.top) * canvas.stride +
-                             (area.left - canvas.box.left);
-        if (job.mask->Dithered()) {
-            const std::uint8_t bits = job.mask->DitherBits(py);
-            if (bits == 0xFF)
-                PictureRow(job, py, from, to, out);
-            else if (bits != 0)
-                DitheredRow(job, py, from, to, bits, out);
+        std::uint32_t *out = CanvasRow(canvas, ty, area.left);
+        if (!job.mask->Patterned()) {
+            SpanRow(job, py, from, to, out);
             continue;
         }
-        job.mask->Spans(py, from, to, spans_);
-        if (spans_.size() <= kDirectSpanLimit) {
-            for (const MaskSpan &span : spans_) PictureRow(job, py, span.begin, span.end, out + (span.begin - from));
-            continue;
-        }
-        std::uint32_t *picture = row();
-        PictureRow(job, py, from, to, picture);
-        for (const MaskSpan &span : spans_)
-            std::memcpy(out + (span.begin - from), picture + (span.begin - from),
-                        static_cast<std::size_t>(span.end - span.begin) * sizeof(std::uint32_t));
+        const std::uint8_t bits = job.mask->PatternBits(py);
+        if (bits != 0xFF && job.background) BackgroundRow(job, py, from, to, static_cast<std::uint8_t>(~bits), out);
+        if (bits == 0xFF)
+            PictureRow(job, py, from, to, out);
+        else if (bits != 0)
+            DitheredRow(job, py, from, to, bits, out);
     }
-    if (rowUsed) scratchBytes_ += n * sizeof(std::uint32_t);
-    scratchBytes_ += spans_.capacity() * sizeof(MaskSpan);
+}
+
+void FrameComposer::ComposeChange(const FrameJob &job, const MaskRows &before, const PixelCanvas &canvas,
+                                  ChangedArea &changed) {
+    PixelBox area;
+    if (!job.background || !Prepare(job, canvas, area)) return;
+    const std::int32_t from = area.left - job.x, to = area.right - job.x;
+    if (before.Patterned() && job.mask->Patterned()) {
+        // Only the pattern's cells that switched: one pixel in eight at most per cell.
+        for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
+            const std::int32_t py = ty - job.y;
+            const std::uint8_t was = before.PatternBits(py), now = job.mask->PatternBits(py);
+            if (was == now) continue;
+            std::uint32_t *out = CanvasRow(canvas, ty, area.left);
+            const std::uint8_t hidden = static_cast<std::uint8_t>(was & ~now);
+            const std::uint8_t revealed = static_cast<std::uint8_t>(now & ~was);
+            if (hidden) BackgroundRow(job, py, from, to, hidden, out);
+            if (revealed == 0xFF)
+                PictureRow(job, py, from, to, out);
+            else if (revealed)
+                DitheredRow(job, py, from, to, revealed, out);
+            changed.AddRun(ty, area.left, area.right);
+        }
+        return;
+    }
+    RowBand bands[2];
+    MaskChangedRows(before, *job.mask, bands);
+    if (bands[1].top < bands[0].top) std::swap(bands[0], bands[1]);
+    if (bands[1].top <= bands[0].bottom) { // overlapping bands are read once
+        bands[0].bottom = std::max(bands[0].bottom, bands[1].bottom);
+        bands[1] = {0, 0};
+    }
+    for (const RowBand &band : bands) {
+        const std::int32_t top = std::max(area.top, job.y + band.top);
+        const std::int32_t bottom = std::min(area.bottom, job.y + band.bottom);
+        for (std::int32_t ty = top; ty < bottom; ++ty) {
+            const std::int32_t py = ty - job.y;
+            MaskRowChange(before, *job.mask, py, from, to, revealed_, hidden_, before_, after_);
+            if (revealed_.empty() && hidden_.empty()) continue;
+            std::uint32_t *out = CanvasRow(canvas, ty, area.left);
+            for (const MaskSpan &span : hidden_)
+                BackgroundRow(job, py, span.begin, span.end, 0xFF, out + (span.begin - from));
+            for (const MaskSpan &span : revealed_)
+                PictureRow(job, py, span.begin, span.end, out + (span.begin - from));
+            // Both kinds of run, left to right.
+            std::size_t r = 0, h = 0;
+            while (r < revealed_.size() || h < hidden_.size()) {
+                const bool takeRevealed =
+                    h == hidden_.size() || (r < revealed_.size() && revealed_[r].begin < hidden_[h].begin);
+                const MaskSpan &span = takeRevealed ? revealed_[r++] : hidden_[h++];
+                changed.AddRun(ty, job.x + span.begin, job.x + span.end);
+            }
+        }
+    }
+}
+
+void ChangedArea::Clear() {
+    open_.clear();
+    closed_.clear();
+    next_.clear();
+    cursor_ = 0;
+    started_ = false;
+}
+
+void ChangedArea::AddBox(const PixelBox &box) {
+    if (!box.Empty()) closed_.push_back(box);
+}
+
+void ChangedArea::NextRow(std::int32_t y) {
+    // Rectangles the last row did not grow are finished; so is everything when a row was skipped.
+    for (std::size_t i = cursor_; i < open_.size(); ++i) closed_.push_back(open_[i].box);
+    open_.clear();
+    if (started_ && y == row_ + 1) open_.swap(next_);
+    for (const Open &o : next_) closed_.push_back(o.box);
+    next_.clear();
+    cursor_ = 0;
+    row_ = y;
+    started_ = true;
+}
+
+bool ChangedArea::Grow(Open &o, std::int32_t y, std::int32_t begin, std::int32_t end) {
+    const std::int64_t left = std::min(o.box.left, begin), right = std::max(o.box.right, end);
+    const std::int64_t pixels = o.pixels + (end - begin);
+    if ((right - left) * (std::int64_t{y} + 1 - o.box.top) > 2 * pixels + kCallPixels) return false;
+    o.box = {static_cast<std::int32_t>(left), o.box.top, static_cast<std::int32_t>(right), y + 1};
+    o.pixels = pixels;
+    return true;
+}
+
+void ChangedArea::AddRun(std::int32_t y, std::int32_t begin, std::int32_t end) {
+    if (begin >= end) return;
+    if (!started_ || y != row_) NextRow(y);
+    // Last row's rectangles lie left to right, as do this row's runs: one that
+    // ends well before this run can take no later run either.
+    while (cursor_ < open_.size() && open_[cursor_].box.right < begin - kCallPixels) {
+        closed_.push_back(open_[cursor_].box);
+        ++cursor_;
+    }
+    if (!next_.empty() && Grow(next_.back(), y, begin, end)) return;
+    for (std::size_t i = cursor_; i < open_.size() && open_[i].box.left <= end + kCallPixels; ++i) {
+        if (!Grow(open_[i], y, begin, end)) continue;
+        // Taken into this row; the ones it passed over are finished.
+        for (std::size_t k = cursor_; k < i; ++k) closed_.push_back(open_[k].box);
+        next_.push_back(open_[i]);
+        cursor_ = i + 1;
+        return;
+    }
+    next_.push_back({{begin, y, end, y + 1}, end - begin});
+}
+
+const std::vector<PixelBox> &ChangedArea::Boxes() {
+    for (std::size_t i = cursor_; i < open_.size(); ++i) closed_.push_back(open_[i].box);
+    for (const Open &o : next_) closed_.push_back(o.box);
+    open_.clear();
+    next_.clear();
+    cursor_ = 0;
+    started_ = false;
+    return closed_;
 }

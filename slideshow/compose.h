@@ -1,7 +1,8 @@
 // Frame composition on 32-bit pixels: the scaled picture with its frame line and
 // clock label, revealed through the transition mask over a background piece, for
-// just the part of the target that can be seen. Also the arithmetic around it:
-// scaled size, label placement and text. Pure: no platform headers.
+// just the part of the target that can be seen, whole or only where the mask
+// changed since the last frame. Also the arithmetic around it: scaled size,
+// label placement and text. Pure: no platform headers.
 #pragma once
 
 #include <cstddef>
@@ -77,34 +78,92 @@ struct PixelCanvas {
     PixelBox box{0, 0, 0, 0};
 };
 
+// The background in target coordinates: pixel (x, y) of box lies at
+// top[(y - box.top) * stride + (x - box.left)]; outside box it is black.
+struct BackgroundView {
+    const std::uint32_t *top = nullptr;
+    std::ptrdiff_t stride = 0;
+    PixelBox box{0, 0, 0, 0};
+};
+
 struct FrameJob {
     PictureView picture;
     std::int32_t x = 0, y = 0, width = 0, height = 0; // the scaled picture on the target
     const MaskRows *mask = nullptr;
     bool frame = false;
     LabelView label; // no pixels: no label
+    // Null: the canvas already holds the background piece, and only the
+    // picture's pixels are written.
+    const BackgroundView *background = nullptr;
+};
+
+// Rectangles (target coordinates) that cover every pixel a frame changed, few
+// enough to be copied one by one: runs of consecutive rows are joined while
+// the joined rectangle stays at most twice the pixels it carries plus the cost
+// of one more copy.
+class ChangedArea {
+public:
+    // Pixels one more copy call is worth.
+    static constexpr std::int64_t kCallPixels = 4096;
+
+    void Clear();
+    // A run of row y, columns begin .. end - 1. Rows come in increasing order,
+    // each row's runs left to right.
+    void AddRun(std::int32_t y, std::int32_t begin, std::int32_t end);
+    // A whole box, at any time.
+    void AddBox(const PixelBox &box);
+    // Every rectangle, the open ones closed.
+    const std::vector<PixelBox> &Boxes();
+
+private:
+    struct Open {
+        PixelBox box;
+        std::int64_t pixels; // changed pixels it carries
+    };
+    void NextRow(std::int32_t y);
+    bool Grow(Open &open, std::int32_t y, std::int32_t begin, std::int32_t end);
+    std::vector<Open> open_; // grown by the last row, left to right
+    std::vector<Open> next_; // grown by this row
+    std::vector<PixelBox> closed_;
+    std::size_t cursor_ = 0; // open_ before it is finished
+    std::int32_t row_ = 0;
+    bool started_ = false;
 };
 
 // Keeps its row scratch between frames so a frame allocates nothing once warm.
 class FrameComposer {
 public:
-    // The canvas holds the background piece (or black) on entry; where the mask
-    // is white within the picture's rectangle it receives the picture layer
-    // (scaled picture, frame line, label). Pixels elsewhere stay untouched.
-    void Compose(const FrameJob &job, const PixelCanvas &canvas);
+    // Writes the visible part of the picture's rectangle within box: the
+    // picture layer (scaled picture, frame line, label) where the mask is
+    // white, the background where it is black. Pixels elsewhere stay untouched.
+    void Compose(const FrameJob &job, const PixelCanvas &canvas, const PixelBox &box);
+    void Compose(const FrameJob &job, const PixelCanvas &canvas) { Compose(job, canvas, canvas.box); }
+    // The canvas holds the frame of mask `before` (same picture, place, frame
+    // line and label); writes only the pixels whose mask differs in job.mask
+    // and records them in changed. Needs job.background.
+    void ComposeChange(const FrameJob &job, const MaskRows &before, const PixelCanvas &canvas,
+                       ChangedArea &changed);
     // Bytes of scratch the last frame used.
     std::size_t ScratchBytes() const { return scratchBytes_; }
 
 private:
+    // Sets up the column map for the visible area; false when nothing is visible.
+    bool Prepare(const FrameJob &job, const PixelCanvas &canvas, PixelBox &area);
+    std::uint32_t *CanvasRow(const PixelCanvas &canvas, std::int32_t ty, std::int32_t tx) const;
     void PictureRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
                     std::uint32_t *out) const;
     void DitheredRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint8_t bits,
                      std::uint32_t *out) const;
+    // Background pixels of row ty, picture columns from .. to - 1, at the
+    // phases (x % 8) whose bit is set.
+    void BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                       std::uint8_t bits, std::uint32_t *out) const;
+    void SpanRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint32_t *out);
 
     std::vector<std::int32_t> columns_; // source column per visible column
     std::vector<std::uint32_t> row_;
-    std::vector<MaskSpan> spans_;
-    std::int32_t columnsFrom_ = 0;
+    std::vector<MaskSpan> spans_, revealed_, hidden_, before_, after_;
+    std::int32_t columnsFrom_ = 0, columnsTo_ = 0, columnsWidth_ = 0, columnsSource_ = 0, columnsOrigin_ = 0;
     bool identityColumns_ = false;
     std::size_t scratchBytes_ = 0;
 };

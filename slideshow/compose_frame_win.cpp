@@ -1,8 +1,9 @@
-// ComposeFrame on GDI: reads the background piece and the picture for the part of
-// the target that can be seen (its clip box), composes it in software
-// (slideshow/compose) and writes it in one copy. Every GDI object made here is
-// released before the call returns; only plain pixel scratch survives, so a frame
-// does not fault in fresh pages each time (one saver per process, one thread).
+// ComposeFrame on GDI: composes the part of the picture the target can show (its
+// clip box) in software (slideshow/compose) on a 32-bit surface, and copies it to
+// the target. Pictures and snapshots that are plain 32-bit DIB sections are read
+// in place; anything else goes through GDI, and is then drawn whole every frame.
+// With a show's FrameCanvas the surface and the last frame's inputs survive the
+// call; without one, everything made here is released before it returns.
 #include "slideshow/compose_frame.h"
 
 #include <algorithm>
@@ -18,11 +19,13 @@ namespace {
 // Snapshot pixels read per band when only part of its width is visible.
 constexpr std::int32_t kBandPixels = 1 << 17;
 
-struct PictureInfo {
+enum class RowOrder { kUnknown, kTopDown, kBottomUp };
+
+// A bitmap's pixels as the compositor can read them in place.
+struct Pixels32 {
     std::int32_t width = 0, height = 0;
-    const std::uint32_t *bits = nullptr; // a plain 32-bit DIB section's memory
-    const std::uint32_t *top = nullptr;  // its top row; null: read through GDI
-    std::ptrdiff_t stride = 0;
+    std::uint32_t *bits = nullptr; // a plain 32-bit DIB section's memory, else null
+    std::ptrdiff_t stride = 0;     // in pixels
 };
 
 BITMAPINFO Info32(std::int32_t width, std::int32_t height) {
@@ -48,66 +51,154 @@ bool PlainRgb32(const DIBSECTION &dib) {
            dib.dsBitfields[1] == 0xFF00 && dib.dsBitfields[2] == 0xFF;
 }
 
-// Pixel scratch kept between frames.
-std::vector<std::uint32_t> canvasMemory, bandMemory, pictureMemory, labelMemory, probeMemory;
-
-bool SameRow(const std::uint32_t *a, const std::uint32_t *b, std::int32_t width) {
-    for (std::int32_t i = 0; i < width; ++i)
-        if ((a[i] ^ b[i]) & 0xFFFFFF) return false;
-    return true;
+bool ReadPixels(HBITMAP bitmap, Pixels32 &pixels) {
+    DIBSECTION dib = {};
+    const int size = GetObjectA(bitmap, sizeof(dib), &dib);
+    if (size != sizeof(DIBSECTION) && size != sizeof(BITMAP)) return false;
+    pixels.width = dib.dsBm.bmWidth;
+    pixels.height = std::abs(dib.dsBm.bmHeight);
+    if (size == sizeof(DIBSECTION) && PlainRgb32(dib)) {
+        pixels.bits = static_cast<std::uint32_t *>(dib.dsBm.bmBits);
+        pixels.stride = dib.dsBm.bmWidthBytes / 4;
+    }
+    return pixels.width > 0 && pixels.height > 0;
 }
 
-// GetObject reports every DIB section's height as positive (Wine does), so the
-// order of its rows in memory is found from the content: one row read through
-// GDI, which is unambiguous, against the two rows it can be. A picture whose
-// rows mirror each other reads the same either way; one whose first rows all
-// mirror their partners is left to GDI rather than searched to its middle.
-enum class RowOrder { kTopDown, kBottomUp, kUnknown };
-RowOrder FindRowOrder(HDC dc, HBITMAP picture, const std::uint32_t *bits, std::int32_t width, std::int32_t height,
-                      std::ptrdiff_t stride) {
-    constexpr std::int32_t kRowsSearched = 16;
-    std::int32_t k = 0;
-    while (k < height / 2 && k < kRowsSearched && SameRow(bits + k * stride, bits + (height - 1 - k) * stride, width))
-        ++k;
-    if (k == height / 2) return RowOrder::kTopDown;
-    if (k == kRowsSearched) return RowOrder::kUnknown;
-    BITMAPINFO info = Info32(width, height);
-    std::uint32_t *row = Grow(probeMemory, static_cast<std::size_t>(width));
-    if (GetDIBits(dc, picture, static_cast<UINT>(height - 1 - k), 1, row, &info, DIB_RGB_COLORS) != 1)
-        return RowOrder::kUnknown;
-    if (SameRow(row, bits + k * stride, width)) return RowOrder::kTopDown;
-    if (SameRow(row, bits + (height - 1 - k) * stride, width)) return RowOrder::kBottomUp;
+// GetObject reports every DIB section's height as positive (Windows and Wine
+// alike), so the order of its rows in memory is asked of GDI: the first pixel in
+// memory is changed for a moment and read back as the top row's. No content can
+// fool it, unlike comparing rows. The pixel is restored before anything else runs.
+RowOrder ProbeRowOrder(HDC dc, HBITMAP bitmap, const Pixels32 &pixels, std::vector<std::uint32_t> &scratch) {
+    if (pixels.height == 1) return RowOrder::kTopDown;
+    std::uint32_t *first = pixels.bits;
+    const std::uint32_t last = pixels.bits[(pixels.height - 1) * pixels.stride] & 0xFFFFFF;
+    const std::uint32_t saved = *first, marker = ~last & 0xFFFFFF;
+    *first = marker;
+    GdiFlush();
+    BITMAPINFO info = Info32(pixels.width, pixels.height); // bottom-up: the top row is scan line height - 1
+    std::uint32_t *row = Grow(scratch, static_cast<std::size_t>(pixels.width));
+    const int read = GetDIBits(dc, bitmap, static_cast<UINT>(pixels.height - 1), 1, row, &info, DIB_RGB_COLORS);
+    *first = saved;
+    if (read != 1) return RowOrder::kUnknown;
+    if ((row[0] & 0xFFFFFF) == marker) return RowOrder::kTopDown;
+    if ((row[0] & 0xFFFFFF) == last) return RowOrder::kBottomUp;
     return RowOrder::kUnknown;
 }
 
-bool ReadPicture(HBITMAP picture, PictureInfo &info) {
-    DIBSECTION dib = {};
-    const int size = GetObjectA(picture, sizeof(dib), &dib);
-    if (size != sizeof(DIBSECTION) && size != sizeof(BITMAP)) return false;
-    info.width = dib.dsBm.bmWidth;
-    info.height = std::abs(dib.dsBm.bmHeight);
-    if (size == sizeof(DIBSECTION) && PlainRgb32(dib)) {
-        info.bits = static_cast<const std::uint32_t *>(dib.dsBm.bmBits);
-        info.stride = dib.dsBm.bmWidthBytes / 4;
+// The top row and the step between rows, when the order is known.
+bool TopRow(const Pixels32 &pixels, RowOrder order, const std::uint32_t *&top, std::ptrdiff_t &stride) {
+    if (!pixels.bits || order == RowOrder::kUnknown) return false;
+    top = pixels.bits;
+    stride = pixels.stride;
+    if (order == RowOrder::kBottomUp) {
+        top = pixels.bits + (pixels.height - 1) * pixels.stride;
+        stride = -pixels.stride;
     }
-    return info.width > 0 && info.height > 0;
+    return true;
 }
 
-// Direct access to a plain 32-bit DIB section's rows, when their order is known.
-void FindTopRow(HDC dc, HBITMAP picture, PictureInfo &info) {
-    if (!info.bits) return;
-    switch (FindRowOrder(dc, picture, info.bits, info.width, info.height, info.stride)) {
-    case RowOrder::kTopDown: info.top = info.bits; break;
-    case RowOrder::kBottomUp:
-        info.top = info.bits + (info.height - 1) * info.stride;
-        info.stride = -info.stride;
-        break;
-    case RowOrder::kUnknown: break; // read through GDI instead
-    }
-}
-
-FrameComposer composer;
 std::size_t lastFrameBytes = 0;
+
+bool operator!=(const PixelBox &a, const PixelBox &b) {
+    return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
+}
+
+} // namespace
+
+struct FrameCanvas::State {
+    // The surface: a bottom-up 32-bit DIB section of area's size, in its own context.
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    std::uint32_t *bits = nullptr;
+    std::int32_t width = 0, height = 0;
+
+    // The last frame, valid while the target shows the surface over area.
+    bool valid = false;
+    PixelBox area{0, 0, 0, 0};
+    HBITMAP picture = nullptr, background = nullptr;
+    std::int32_t x = 0, y = 0, w = 0, h = 0, level = 0, style = 0;
+    bool frame = false, clock = false;
+    char text[9] = {};
+    LabelView label;
+
+    // Row orders found once per bitmap.
+    HBITMAP probedPicture = nullptr, probedBackground = nullptr;
+    RowOrder pictureRows = RowOrder::kUnknown, backgroundRows = RowOrder::kUnknown;
+
+    FrameComposer composer;
+    ChangedArea changed;
+    std::vector<std::uint32_t> bandMemory, pictureMemory, labelMemory, probeMemory;
+
+    ~State() { FreeSurface(); }
+
+    void FreeSurface() {
+        if (dc) {
+            SelectObject(dc, oldBitmap);
+            DeleteDC(dc);
+        }
+        if (bitmap) DeleteObject(bitmap);
+        dc = nullptr;
+        bitmap = nullptr;
+        bits = nullptr;
+        width = height = 0;
+        valid = false;
+    }
+
+    bool Surface(std::int32_t areaWidth, std::int32_t areaHeight) {
+        if (bits && width == areaWidth && height == areaHeight) return true;
+        FreeSurface();
+        dc = CreateCompatibleDC(nullptr);
+        if (!dc) return false;
+        BITMAPINFO info = Info32(areaWidth, areaHeight);
+        void *memory = nullptr;
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+        if (!bitmap) {
+            DeleteDC(dc);
+            dc = nullptr;
+            return false;
+        }
+        oldBitmap = SelectObject(dc, bitmap);
+        bits = static_cast<std::uint32_t *>(memory);
+        width = areaWidth;
+        height = areaHeight;
+        return true;
+    }
+
+    RowOrder Rows(HDC dc, HBITMAP bitmap, const Pixels32 &pixels, HBITMAP &probed, RowOrder &order) {
+        if (!pixels.bits) return RowOrder::kUnknown;
+        if (probed != bitmap) {
+            order = ProbeRowOrder(dc, bitmap, pixels, probeMemory);
+            probed = bitmap;
+        }
+        return order;
+    }
+};
+
+FrameCanvas::FrameCanvas() : state_(new State) {}
+FrameCanvas::~FrameCanvas() = default;
+
+void FrameCanvas::Invalidate() {
+    state_->valid = false;
+    // A handle may come back for another bitmap once its first is deleted.
+    state_->probedPicture = state_->probedBackground = nullptr;
+}
+
+void FrameCanvas::Release() {
+    state_->FreeSurface();
+    Invalidate();
+}
+
+HBITMAP CreateSnapshotBitmap(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO info = Info32(width, -height);
+    void *bits = nullptr;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+std::size_t LastComposeFrameBytes() { return lastFrameBytes; }
+
+namespace {
 
 // Copies a top-down DIB's rows into the bottom-up canvas memory at rows top.. of the area.
 void CopyIntoCanvas(const std::uint32_t *source, std::int32_t sourceWidth, const PixelBox &part,
@@ -121,7 +212,8 @@ void CopyIntoCanvas(const std::uint32_t *source, std::int32_t sourceWidth, const
 }
 
 // The background when it is the very bitmap the target draws into (the collage
-// stamp): a bitmap selected into a context is read through that context.
+// stamp) and not a DIB section: a bitmap selected into a context is read through
+// that context.
 bool ReadFromTarget(HDC target, const PixelBox &part, const PixelBox &area, std::uint32_t *memory,
                     std::size_t &bytes) {
     HDC dc = CreateCompatibleDC(target);
@@ -143,14 +235,13 @@ bool ReadFromTarget(HDC target, const PixelBox &part, const PixelBox &area, std:
     return done;
 }
 
-// Fills the canvas with the background piece; outside the snapshot it is black.
+// Fills the bottom-up canvas memory with the background piece through GDI, for a
+// background that cannot be read in place; outside the snapshot it is black.
 std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, std::int32_t height,
-                           const PixelBox &area, std::uint32_t *memory) {
+                           const PixelBox &area, std::uint32_t *memory, std::vector<std::uint32_t> &bandMemory) {
     const std::size_t count = static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(area.Height());
     const PixelBox part = VisibleArea(area, 0, 0, width, height);
-    if (part.Empty() || part.left != area.left || part.right != area.right || part.top != area.top ||
-        part.bottom != area.bottom)
-        std::fill(memory, memory + count, 0u);
+    if (part.Empty() || part != area) std::fill(memory, memory + count, 0u);
     if (part.Empty()) return 0;
 
     std::size_t bytes = 0;
@@ -160,10 +251,11 @@ std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, s
     }
     // Bottom-up on both sides: scan lines then count from the bottom without ambiguity.
     BITMAPINFO info = Info32(width, height);
-    const UINT start = static_cast<UINT>(height - part.bottom), lines = static_cast<UINT>(part.Height());
+    const UINT lines = static_cast<UINT>(part.Height());
     std::uint32_t *bottomRow = memory + static_cast<std::ptrdiff_t>(area.bottom - part.bottom) * area.Width();
     if (part.left == 0 && part.right == width && area.Width() == width) {
-        if (GetDIBits(target, background, start, lines, bottomRow, &info, DIB_RGB_COLORS) != static_cast<int>(lines))
+        if (GetDIBits(target, background, static_cast<UINT>(height - part.bottom), lines, bottomRow, &info,
+                      DIB_RGB_COLORS) != static_cast<int>(lines))
             std::fill(memory, memory + count, 0u);
         return 0;
     }
@@ -190,10 +282,10 @@ std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, s
     return bytes;
 }
 
-// A picture that is not a plain 32-bit DIB section (a device-dependent bitmap, a
+// A picture that cannot be read in place (a device-dependent bitmap, a
 // palette-based DIB): the source pixels the visible area reads, converted by GDI.
 bool ConvertPicture(HDC target, HBITMAP picture, HPALETTE palette, const PixelBox &source, PictureView &view,
-                    std::size_t &bytes) {
+                    std::vector<std::uint32_t> &pictureMemory, std::size_t &bytes) {
     HDC pictureDc = CreateCompatibleDC(target);
     HDC copyDc = CreateCompatibleDC(target);
     BITMAPINFO info = Info32(source.Width(), -source.Height());
@@ -231,18 +323,15 @@ bool ConvertPicture(HDC target, HBITMAP picture, HPALETTE palette, const PixelBo
 
 // The clock label, drawn with GDI in a fresh memory context's default font: its
 // pixels do not depend on what lies beneath, since its rectangle is filled first.
-bool RenderClockLabel(HDC target, const LabelOffset &offset, const PixelBox &visible, LabelView &label,
-                      std::size_t &bytes) {
+// No pixels when it lies outside the visible part of the picture.
+void RenderClockLabel(HDC target, const char (&text)[9], const LabelOffset &offset, const PixelBox &visible,
+                      LabelView &label, std::vector<std::uint32_t> &labelMemory, std::size_t &bytes) {
+    label = LabelView{};
     HDC dc = CreateCompatibleDC(target);
-    if (!dc) return false;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char text[9];
-    FormatClock(now.wHour, now.wMinute, now.wSecond, text);
+    if (!dc) return;
     RECT measured = {0, 0, 0, 0};
     DrawTextA(dc, text, 8, &measured, DT_CALCRECT | DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     const PixelBox box = ClockLabelBox(measured.right - measured.left, measured.bottom - measured.top, offset);
-    bool done = false;
     if (!VisibleArea(visible, box.left, box.top, box.Width(), box.Height()).Empty()) {
         BITMAPINFO info = Info32(box.Width(), -box.Height());
         void *bits = nullptr;
@@ -266,38 +355,48 @@ bool RenderClockLabel(HDC target, const LabelOffset &offset, const PixelBox &vis
             bytes = count * 4 * 2;
             SelectObject(dc, old);
             DeleteObject(surface);
-            done = true;
         }
     }
     DeleteDC(dc);
-    return done;
+}
+
+// The label's rectangle on the target, within the visible area.
+PixelBox LabelOnTarget(const LabelView &label, std::int32_t x, std::int32_t y, const PixelBox &area) {
+    if (!label.pixels) return {0, 0, 0, 0};
+    return VisibleArea(area, x + label.box.left, y + label.box.top, label.box.Width(), label.box.Height());
+}
+
+void Copy(HDC target, const FrameCanvas::State &s, const PixelBox &box) {
+    BitBlt(target, box.left, box.top, box.Width(), box.Height(), s.dc, box.left - s.area.left,
+           box.top - s.area.top, SRCCOPY);
 }
 
 } // namespace
 
-std::size_t LastComposeFrameBytes() { return lastFrameBytes; }
-
 void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP picture, int32_t scale,
-                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock, const SIZE *reference) {
+                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock, const SIZE *reference,
+                  FrameCanvas *canvas) {
     lastFrameBytes = 0;
-    PictureInfo info;
-    if (!target || !picture || !ReadPicture(picture, info)) return;
+    FrameCanvas local;
+    FrameCanvas::State &s = *(canvas ? canvas : &local)->state_;
+    Pixels32 pic;
+    if (!target || !picture || !ReadPixels(picture, pic)) {
+        s.valid = false;
+        return;
+    }
 
     // The reference size only places the clock label; the screen's is asked for
     // only then, since the question costs a tenth of a frame under Wine.
     std::int32_t referenceWidth = 0, referenceHeight = 0;
-    BITMAP backgroundHeader = {};
-    if (background && GetObjectA(background, sizeof(backgroundHeader), &backgroundHeader) == sizeof(BITMAP)) {
-        referenceWidth = backgroundHeader.bmWidth;
-        referenceHeight = std::abs(backgroundHeader.bmHeight);
-    } else {
-        background = nullptr; // not a bitmap: composed over black
-        if (clock && !reference) {
-            referenceWidth = GetSystemMetrics(SM_CXSCREEN);
-            referenceHeight = GetSystemMetrics(SM_CYSCREEN);
-        }
+    Pixels32 back;
+    const bool hasBackground = background && ReadPixels(background, back);
+    if (hasBackground) {
+        referenceWidth = back.width;
+        referenceHeight = back.height;
+    } else if (clock && !reference) {
+        referenceWidth = GetSystemMetrics(SM_CXSCREEN);
+        referenceHeight = GetSystemMetrics(SM_CYSCREEN);
     }
-
     if (reference) {
         referenceWidth = reference->cx;
         referenceHeight = reference->cy;
@@ -305,30 +404,20 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
 
     level = ClampLevel(level);
     std::int32_t w = 0, h = 0;
-    if (!ScalePictureSize(info.width, info.height, scale, w, h) || w <= 0 || h <= 0) return;
-
-    // Only what the target can show is composed: a picture larger than the
-    // screen costs no more than the screen.
     RECT clip;
     const int region = GetClipBox(target, &clip);
-    if (region == ERROR || region == NULLREGION) return;
-    const PixelBox area = VisibleArea({clip.left, clip.top, clip.right, clip.bottom}, x, y, w, h);
-    if (area.Empty()) return;
-
-    const MaskRows mask(style, level, w, h);
-    const std::size_t count = static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(area.Height());
-    std::uint32_t *memory = Grow(canvasMemory, count);
-    std::size_t bytes = count * 4;
-    // Bottom-up, like the snapshot's scan lines read into it.
-    const PixelCanvas canvas{memory + static_cast<std::ptrdiff_t>(area.Height() - 1) * area.Width(), -area.Width(),
-                             area};
-    if (!mask.AllWhite()) {
-        if (background)
-            bytes += ReadBackground(target, background, backgroundHeader.bmWidth, std::abs(backgroundHeader.bmHeight), area, memory);
-        else
-            std::fill(memory, memory + count, 0u);
+    PixelBox area{0, 0, 0, 0};
+    if (ScalePictureSize(pic.width, pic.height, scale, w, h) && w > 0 && h > 0 && region != ERROR &&
+        region != NULLREGION)
+        area = VisibleArea({clip.left, clip.top, clip.right, clip.bottom}, x, y, w, h);
+    // Only what the target can show is composed: a picture larger than the
+    // screen costs no more than the screen.
+    if (area.Empty() || !s.Surface(area.Width(), area.Height())) {
+        s.valid = false;
+        return;
     }
 
+    const MaskRows mask(style, level, w, h);
     FrameJob job;
     job.x = x;
     job.y = y;
@@ -336,42 +425,105 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     job.height = h;
     job.mask = &mask;
     job.frame = frame != FALSE;
-    bool pictureReady = mask.AllBlack();
-    if (!mask.AllBlack()) {
-        FindTopRow(target, picture, info);
-        job.picture = {info.top, info.stride, 0, 0, info.width, info.height};
-        const PixelBox visible{area.left - x, area.top - y, area.right - x, area.bottom - y};
-        if (info.top) {
-            pictureReady = true;
-        } else {
-            PixelBox source;
-            NearestSourceRange(visible.left, visible.right, info.width, w, source.left, source.right);
-            NearestSourceRange(visible.top, visible.bottom, info.height, h, source.top, source.bottom);
-            std::size_t converted = 0;
-            pictureReady = ConvertPicture(target, picture, palette, source, job.picture, converted);
-            job.picture.width = info.width;
-            job.picture.height = info.height;
-            bytes += converted;
+    const PixelBox visible{area.left - x, area.top - y, area.right - x, area.bottom - y};
+    std::size_t bytes = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.height) * 4;
+
+    // The picture, in place or converted for this frame.
+    GdiFlush();
+    bool inPlace = TopRow(pic, s.Rows(target, picture, pic, s.probedPicture, s.pictureRows), job.picture.origin,
+                          job.picture.stride);
+    job.picture.width = pic.width;
+    job.picture.height = pic.height;
+    if (!inPlace && !mask.AllBlack()) {
+        PixelBox source;
+        NearestSourceRange(visible.left, visible.right, pic.width, w, source.left, source.right);
+        NearestSourceRange(visible.top, visible.bottom, pic.height, h, source.top, source.bottom);
+        std::size_t converted = 0;
+        if (!ConvertPicture(target, picture, palette, source, job.picture, s.pictureMemory, converted)) {
+            s.valid = false;
+            return;
         }
-        if (clock) {
+        bytes += converted;
+    }
+
+    // The background, in place, black, or read through GDI into the canvas.
+    BackgroundView view;
+    if (hasBackground) {
+        const std::uint32_t *top = nullptr;
+        std::ptrdiff_t stride = 0;
+        if (TopRow(back, s.Rows(target, background, back, s.probedBackground, s.backgroundRows), top, stride))
+            view = {top, stride, {0, 0, back.width, back.height}};
+        else
+            inPlace = false;
+    }
+    if (!hasBackground || view.top) job.background = &view;
+
+    const bool same = s.valid && inPlace && !(s.area != area) && s.picture == picture && s.background == background &&
+                      s.x == x && s.y == y && s.w == w && s.h == h && s.frame == job.frame && s.clock == (clock != FALSE);
+
+    // The label is drawn again only when its text changed.
+    char text[9] = {};
+    bool labelChanged = false;
+    const PixelBox oldLabel = same ? LabelOnTarget(s.label, x, y, area) : PixelBox{0, 0, 0, 0};
+    if (clock) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        FormatClock(now.wHour, now.wMinute, now.wSecond, text);
+        if (!same || std::strcmp(text, s.text) != 0) {
             std::size_t labelBytes = 0;
             const LabelOffset offset = ClockLabelOffset(w, h, referenceWidth, referenceHeight, job.frame);
-            RenderClockLabel(target, offset, visible, job.label, labelBytes);
-            bytes += labelBytes;
+            RenderClockLabel(target, text, offset, visible, s.label, s.labelMemory, labelBytes);
+            labelChanged = true;
         }
+        job.label = s.label;
+        if (s.label.pixels) bytes += static_cast<std::size_t>(s.label.box.Width()) * s.label.box.Height() * 8;
+    } else {
+        s.label = LabelView{};
     }
-    if (!pictureReady) return;
 
+    // Bottom-up, like the scan lines GDI reads into it.
+    const PixelCanvas pixels{s.bits + static_cast<std::ptrdiff_t>(s.height - 1) * s.width, -s.width, area};
     HPALETTE oldPalette = nullptr;
     if (palette) {
         oldPalette = SelectPalette(target, palette, FALSE);
         RealizePalette(target);
     }
-    composer.Compose(job, canvas);
-    BITMAPINFO out = Info32(area.Width(), area.Height());
-    SetDIBitsToDevice(target, area.left, area.top, static_cast<DWORD>(area.Width()),
-                      static_cast<DWORD>(area.Height()), 0, 0, 0, static_cast<UINT>(area.Height()), memory, &out,
-                      DIB_RGB_COLORS);
+    if (same) {
+        s.changed.Clear();
+        if (s.level != level || s.style != style) {
+            const MaskRows before(s.style, s.level, w, h);
+            s.composer.ComposeChange(job, before, pixels, s.changed);
+        }
+        if (labelChanged) {
+            const PixelBox boxes[] = {oldLabel, LabelOnTarget(s.label, x, y, area)};
+            for (const PixelBox &box : boxes) {
+                if (box.Empty()) continue;
+                s.composer.Compose(job, pixels, box);
+                s.changed.AddBox(box);
+            }
+        }
+        for (const PixelBox &box : s.changed.Boxes()) Copy(target, s, box);
+    } else {
+        s.area = area;
+        if (!job.background && !mask.AllWhite())
+            bytes += ReadBackground(target, background, back.width, back.height, area, s.bits, s.bandMemory);
+        s.composer.Compose(job, pixels);
+        Copy(target, s, area);
+    }
     if (oldPalette) SelectPalette(target, oldPalette, FALSE);
-    lastFrameBytes = bytes + composer.ScratchBytes();
+
+    // Remembered for the next frame when it can be drawn from this one.
+    s.valid = inPlace;
+    s.picture = picture;
+    s.background = background;
+    s.x = x;
+    s.y = y;
+    s.w = w;
+    s.h = h;
+    s.level = level;
+    s.style = style;
+    s.frame = job.frame;
+    s.clock = clock != FALSE;
+    std::memcpy(s.text, text, sizeof(text));
+    lastFrameBytes = bytes + s.composer.ScratchBytes();
 }

@@ -85,6 +85,29 @@ void DrawEllipse(MaskBuffer &mask, const MaskRect &rect, std::int32_t percent, s
                 mask.Set(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), shape);
 }
 
+// The parts of the runs of a that no run of b covers; both ordered and apart.
+void SubtractSpans(const std::vector<MaskSpan> &a, const std::vector<MaskSpan> &b, std::vector<MaskSpan> &out) {
+    out.clear();
+    std::size_t first = 0;
+    for (const MaskSpan &span : a) {
+        while (first < b.size() && b[first].end <= span.begin) ++first;
+        std::int32_t begin = span.begin;
+        for (std::size_t k = first; begin < span.end; ++k) {
+            if (k == b.size() || b[k].begin >= span.end) {
+                out.push_back({begin, span.end});
+                break;
+            }
+            if (b[k].begin > begin) out.push_back({begin, b[k].begin});
+            begin = std::max(begin, b[k].end);
+        }
+    }
+}
+
+RowBand Clamp(std::int64_t top, std::int64_t bottom, std::int64_t height) {
+    return {static_cast<std::int32_t>(std::clamp<std::int64_t>(top, 0, height)),
+            static_cast<std::int32_t>(std::clamp<std::int64_t>(bottom, 0, height))};
+}
+
 void AppendSpan(std::vector<MaskSpan> &out, std::int64_t begin, std::int64_t end, std::int32_t from,
                 std::int32_t to) {
     begin = std::max<std::int64_t>(begin, from);
@@ -284,6 +307,11 @@ MaskRows::MaskRows(std::int32_t style, std::int32_t level, std::int32_t width, s
 
 std::uint8_t MaskRows::DitherBits(std::int32_t y) const { return DitherRowBits(grey_, y); }
 
+std::uint8_t MaskRows::PatternBits(std::int32_t y) const {
+    if (kind_ == Kind::kWhite) return 0xFF;
+    return kind_ == Kind::kDither ? DitherBits(y) : 0;
+}
+
 void MaskRows::Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::vector<MaskSpan> &out) const {
     out.clear();
     from = std::max(from, 0);
@@ -330,4 +358,60 @@ void MaskRows::Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::ve
         return AppendSpan(out, w - cornerWidth_, w, from, to);
     }
     }
+}
+
+void MaskChangedRows(const MaskRows &before, const MaskRows &after, RowBand (&bands)[2]) {
+    using Kind = MaskRows::Kind;
+    const std::int64_t h = after.height_;
+    bands[0] = {0, after.height_};
+    bands[1] = {0, 0};
+    if (before.width_ != after.width_ || before.height_ != after.height_ || before.kind_ != after.kind_) return;
+    switch (after.kind_) {
+    case Kind::kEllipse: {
+        if (before.ellipseWhite_ != after.ellipseWhite_) return;
+        // Outside both boxes every row is the field colour in both.
+        auto rows = [](const EllipseBox &b) {
+            return b.right > b.left && b.bottom > b.top ? b : EllipseBox{0, 0, 0, 0};
+        };
+        const EllipseBox a = rows(before.box_), b = rows(after.box_);
+        if (a.bottom <= a.top) bands[0] = Clamp(b.top, b.bottom, h);
+        else if (b.bottom <= b.top) bands[0] = Clamp(a.top, a.bottom, h);
+        else bands[0] = Clamp(std::min(a.top, b.top), std::max(a.bottom, b.bottom), h);
+        return;
+    }
+    case Kind::kCorners: {
+        const std::int64_t low = std::min(before.cornerHeight_, after.cornerHeight_);
+        const std::int64_t high = std::max(before.cornerHeight_, after.cornerHeight_);
+        // With the same corner width, only rows that one mask has in its corners differ.
+        const std::int64_t from = before.cornerWidth_ == after.cornerWidth_ ? low : 0;
+        bands[0] = Clamp(from, high, h);
+        bands[1] = Clamp(h - high, h - from, h);
+        return;
+    }
+    case Kind::kVerticalMesh: {
+        // Odd columns are white above n, even ones below h - n.
+        const std::int64_t low = std::min(before.length_, after.length_);
+        const std::int64_t high = std::max(before.length_, after.length_);
+        bands[0] = Clamp(low, high, h);
+        bands[1] = Clamp(h - high, h - low, h);
+        return;
+    }
+    case Kind::kHorizontalMesh:
+        if (before.length_ == after.length_) bands[0] = {0, 0};
+        return;
+    case Kind::kBlack:
+    case Kind::kWhite: bands[0] = {0, 0}; return;
+    case Kind::kDither:
+        if (before.grey_ == after.grey_) bands[0] = {0, 0};
+        return;
+    }
+}
+
+void MaskRowChange(const MaskRows &before, const MaskRows &after, std::int32_t y, std::int32_t from,
+                   std::int32_t to, std::vector<MaskSpan> &revealed, std::vector<MaskSpan> &hidden,
+                   std::vector<MaskSpan> &scratchBefore, std::vector<MaskSpan> &scratchAfter) {
+    before.Spans(y, from, to, scratchBefore);
+    after.Spans(y, from, to, scratchAfter);
+    SubtractSpans(scratchAfter, scratchBefore, revealed);
+    SubtractSpans(scratchBefore, scratchAfter, hidden);
 }

@@ -92,6 +92,17 @@ HBITMAP MakeSnapshot(int width, int height) {
     return snapshot;
 }
 
+// The snapshot as the slideshow keeps it: a DIB section the compositor reads in place.
+HBITMAP MakeDibSnapshot(int width, int height) {
+    HBITMAP snapshot = CreateSnapshotBitmap(width, height);
+    DIBSECTION dib = {};
+    GetObjectA(snapshot, sizeof(dib), &dib);
+    auto *bits = static_cast<std::uint32_t *>(dib.dsBm.bmBits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bits[static_cast<size_t>(y) * width + x] = SnapshotColour(x, y);
+    return snapshot;
+}
+
 std::vector<std::uint32_t> ReadBitmap(HBITMAP bitmap, int width, int height) {
     std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
     BITMAPINFO info = {};
@@ -129,6 +140,10 @@ public:
         std::vector<std::uint32_t> all(bits_, bits_ + static_cast<size_t>(width_) * height_);
         for (auto &p : all) p &= 0xFFFFFF;
         return all;
+    }
+    void Set(int x, int y, std::uint32_t colour) {
+        GdiFlush();
+        bits_[static_cast<size_t>(y) * width_ + x] = colour;
     }
 
 private:
@@ -479,5 +494,86 @@ TEST(ComposeFrame, LeavesNoGdiObjectBehind) {
     DeleteObject(stamped);
     DeleteObject(snapshot);
     DeleteObject(ddb);
+    DeleteObject(picture);
+}
+
+TEST(ComposeFrame, ShowCanvasDrawsEveryLevelOfEveryFadeAsAFullRedrawWould) {
+    // A show's canvas composes and copies only what changed since its last
+    // frame; through whole fades in and out (another style on the way out),
+    // clipped on two sides, the target must look as if every frame were drawn
+    // whole. Over the snapshot the clock runs too.
+    HBITMAP picture = MakePicture(150, 120);
+    HBITMAP snapshot = MakeDibSnapshot(240, 180);
+    for (HBITMAP background : {snapshot, HBITMAP{nullptr}})
+        for (int style = 0; style <= 6; ++style) {
+            FrameCanvas canvas;
+            Surface shown(240, 180);
+            const BOOL clock = background != nullptr;
+            auto draw = [&](int level, int frameStyle) {
+                SCOPED_TRACE(testing::Message() << "style " << frameStyle << " level " << level << " background "
+                                                << (background != nullptr));
+                // Whole first, so a clock tick in between shows in the second draw of it.
+                for (int attempt = 0; attempt < 2; ++attempt) {
+                    Surface whole(240, 180);
+                    ComposeFrame(whole.Dc(), -17, 12, nullptr, picture, 150, level, background, TRUE, frameStyle,
+                                 clock);
+                    if (attempt == 0)
+                        ComposeFrame(shown.Dc(), -17, 12, nullptr, picture, 150, level, background, TRUE, frameStyle,
+                                     clock, nullptr, &canvas);
+                    const int at = FirstDifference(shown.Pixels(), whole.Pixels());
+                    if (at < 0) return;
+                    if (attempt == 1) FAIL() << "first difference at " << at % 240 << "," << at / 240;
+                }
+            };
+            for (int level = 0; level <= 100 && !HasFatalFailure(); ++level) draw(level, style);
+            for (int level = 100; level >= 0 && !HasFatalFailure(); --level) draw(level, (style + 3) % 7);
+            if (HasFailure()) break;
+        }
+    DeleteObject(snapshot);
+    DeleteObject(picture);
+}
+
+TEST(ComposeFrame, ShowCanvasCopiesOnlyWhatChangedUntilInvalidated) {
+    HBITMAP picture = MakePicture(600, 400);
+    HBITMAP snapshot = MakeDibSnapshot(640, 480);
+    FrameCanvas canvas;
+    Surface shown(640, 480);
+    auto draw = [&](int level, BOOL clock) {
+        ComposeFrame(shown.Dc(), 20, 30, nullptr, picture, 100, level, snapshot, TRUE, kFourCorners, clock, nullptr,
+                     &canvas);
+    };
+    // Between two levels the corners grow; a mark in the middle survives the
+    // second frame, and goes with the first frame after Invalidate.
+    draw(10, FALSE);
+    const std::uint32_t middle = shown.At(320, 230);
+    shown.Set(320, 230, 0x0000FF);
+    draw(11, FALSE);
+    EXPECT_EQ(shown.At(320, 230), 0x0000FFu);
+    canvas.Invalidate();
+    draw(11, FALSE);
+    EXPECT_EQ(shown.At(320, 230), middle);
+
+    // Held with the clock: while the time stands still nothing is copied; when
+    // it moves on, the label is, and the frame is the full redraw's.
+    draw(100, TRUE);
+    shown.Set(320, 230, 0x0000FF);
+    SYSTEMTIME start, now;
+    GetLocalTime(&start);
+    std::vector<std::uint32_t> whole;
+    for (int i = 0; i < 150; ++i) {
+        Sleep(20);
+        Surface fresh(640, 480);
+        ComposeFrame(fresh.Dc(), 20, 30, nullptr, picture, 100, 100, snapshot, TRUE, kFourCorners, TRUE);
+        draw(100, TRUE);
+        GetLocalTime(&now);
+        if (now.wSecond == start.wSecond) continue;
+        whole = fresh.Pixels();
+        whole[230 * 640 + 320] = 0x0000FF;
+        if (FirstDifference(shown.Pixels(), whole) >= 0) continue; // ticked between the two draws
+        break;
+    }
+    ASSERT_FALSE(whole.empty()) << "the clock never moved on";
+    EXPECT_EQ(FirstDifference(shown.Pixels(), whole), -1) << "the label, and nothing else, is drawn again";
+    DeleteObject(snapshot);
     DeleteObject(picture);
 }
