@@ -7,11 +7,78 @@
 #include <algorithm>
 #include <cstring>
 
+// Selecting between two rows four pixels at a time takes SSE2, which every x86
+// since 2001 has; older processors take the plain path.
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#include <emmintrin.h>
+#define QUILLOMIR_SSE2 1
+#endif
+
 namespace {
 // Above this many runs a row is cheaper built once and copied from.
 constexpr std::size_t kDirectSpanLimit = 4;
 
 std::int32_t Narrow(std::int64_t v) { return static_cast<std::int32_t>(v); }
+
+// Short runs are copied inline: a call costs more than they do.
+void CopyRun(std::uint32_t *out, const std::uint32_t *in, std::size_t n) {
+    if (n >= 16) {
+        std::memcpy(out, in, n * sizeof(std::uint32_t));
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+}
+
+#ifdef QUILLOMIR_SSE2
+bool HasSse2() {
+    static const bool has = __builtin_cpu_supports("sse2");
+    return has;
+}
+
+// out[k] = mask[k % period] ? lit[k] : unlit[k], the mask's entries all bits
+// set or clear; period is 8 or at least n.
+__attribute__((target("sse2"))) void SelectSse2(const std::uint32_t *lit, const std::uint32_t *unlit,
+                                                 const std::uint32_t *mask, std::size_t period, std::uint32_t *out,
+                                                 std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i *>(mask + (period == 8 ? i & 7 : i)));
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(lit + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(unlit + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)));
+    }
+    for (; i < n; ++i) out[i] = mask[period == 8 ? i & 7 : i] ? lit[i] : unlit[i];
+}
+#endif
+
+void Gather(std::uint32_t *out, const std::uint32_t *source, const std::int32_t *column, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = source[column[i]];
+}
+
+// out[k] takes lit[k] where bit (phase + k) % 8 of the pattern is set, else
+// unlit[k]: in one pass with SSE2, else the bulk copied from the source with
+// more pixels and the rest one pattern column at a time.
+void SelectPattern(const std::uint32_t *lit, const std::uint32_t *unlit, std::uint8_t bits, std::int32_t phase,
+                   std::uint32_t *out, std::size_t n) {
+#ifdef QUILLOMIR_SSE2
+    if (HasSse2()) {
+        std::uint32_t mask[8];
+        for (std::size_t k = 0; k < 8; ++k)
+            mask[k] = (bits >> ((static_cast<std::size_t>(phase) + k) & 7)) & 1u ? ~0u : 0u;
+        return SelectSse2(lit, unlit, mask, 8, out, n);
+    }
+#endif
+    int count = 0;
+    for (int i = 0; i < 8; ++i) count += (bits >> i) & 1;
+    const bool mostlyLit = count >= 4;
+    CopyRun(out, mostlyLit ? lit : unlit, n);
+    const std::uint32_t *other = mostlyLit ? unlit : lit;
+    for (std::size_t k = 0; k < 8 && k < n; ++k) {
+        const bool isLit = (bits >> ((static_cast<std::size_t>(phase) + k) & 7)) & 1u;
+        if (isLit == mostlyLit) continue;
+        for (std::size_t i = k; i < n; i += 8) out[i] = other[i];
+    }
+}
 } // namespace
 
 std::int32_t ClampLevel(std::int32_t level) { return std::clamp(level, 0, 100); }
@@ -171,9 +238,124 @@ void FrameComposer::BackgroundRow(const FrameJob &job, std::int32_t py, std::int
     }
 }
 
+void FrameComposer::RowSpans(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to) {
+    const std::int64_t key = job.mask->RowKey(py);
+    if (spansKept_ && key == spansKey_ && from == spansFrom_ && to == spansTo_) return;
+    job.mask->Spans(py, from, to, spans_);
+    spansKept_ = true;
+    spansKey_ = key;
+    spansFrom_ = from;
+    spansTo_ = to;
+}
+
+const std::uint32_t *FrameComposer::ScaledRow(const FrameJob &job, std::int32_t py, std::int32_t from,
+                                              std::int32_t to) {
+    const PictureView &pic = job.picture;
+    const std::int32_t sy = NearestSource(py, pic.height, job.height);
+    const std::uint32_t *src = pic.origin + (sy - pic.originY) * pic.stride;
+    if (identityColumns_) return src + (from - pic.originX);
+    if (scaledKept_ && sy == scaledSource_ && from == scaledFrom_ && to == scaledTo_) return scaledRow_.data();
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    if (scaledRow_.size() < n) scaledRow_.resize(n);
+    const std::int32_t *column = columns_.data() + (from - columnsFrom_);
+    for (std::size_t i = 0; i < n; ++i) scaledRow_[i] = src[column[i]];
+    scaledKept_ = true;
+    scaledSource_ = sy;
+    scaledFrom_ = from;
+    scaledTo_ = to;
+    return scaledRow_.data();
+}
+
+const std::uint32_t *FrameComposer::BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from,
+                                                     std::int32_t to) {
+    const BackgroundView &bg = *job.background;
+    const std::int32_t ty = job.y + py;
+    const std::int64_t left = std::int64_t{job.x} + from, right = std::int64_t{job.x} + to;
+    if (ty >= bg.box.top && ty < bg.box.bottom && left >= bg.box.left && right <= bg.box.right)
+        return bg.top + static_cast<std::ptrdiff_t>(ty - bg.box.top) * bg.stride + (left - bg.box.left);
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    if (backgroundRow_.size() < n) backgroundRow_.resize(n);
+    BackgroundRow(job, py, from, to, 0xFF, backgroundRow_.data());
+    return backgroundRow_.data();
+}
+
+void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
+                             std::uint32_t *out) {
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    const std::uint32_t *background = BackgroundPixels(job, py, from, to);
+    const std::int32_t sy = NearestSource(py, job.picture.height, job.height);
+    bool first = false, last = false; // whether the picture's edge columns are revealed
+    if (job.mask->Patterned()) {
+        const std::uint8_t bits = job.mask->PatternBits(py);
+        if (bits == 0)
+            CopyRun(out, background, n);
+        else if (bits == 0xFF)
+            CopyRun(out, ScaledRow(job, py, from, to), n);
+        else
+            SelectPattern(ScaledRow(job, py, from, to), background, bits, from & 7, out, n);
+        first = bits & 1u;
+        last = (bits >> ((job.width - 1) & 7)) & 1u;
+        lastOut_ = nullptr;
+    } else {
+        // A row of the same runs from the same source row as the last one
+        // takes its picture pixels from there: a copy instead of a gather.
+        const bool again = lastOut_ && spansKept_ && job.mask->RowKey(py) == spansKey_ && sy == lastSource_;
+        RowSpans(job, py, from, to);
+        const std::uint32_t *picture = nullptr;
+        const std::int32_t *column = nullptr;
+        if (again)
+            picture = lastOut_;
+        else if (identityColumns_ || spans_.size() > kDirectSpanLimit)
+            picture = spans_.empty() ? nullptr : ScaledRow(job, py, from, to);
+        else
+            column = columns_.data() + (from - columnsFrom_);
+#ifdef QUILLOMIR_SSE2
+        if (picture && spans_.size() > kDirectSpanLimit && HasSse2()) {
+            SelectSse2(picture, background, SpanMask(job, py, from, to), n, out, n);
+        } else
+#endif
+        {
+            const std::uint32_t *source = job.picture.origin + (sy - job.picture.originY) * job.picture.stride;
+            std::int32_t x = from;
+            for (const MaskSpan &span : spans_) {
+                CopyRun(out + (x - from), background + (x - from), static_cast<std::size_t>(span.begin - x));
+                const std::size_t length = static_cast<std::size_t>(span.end - span.begin);
+                if (picture)
+                    CopyRun(out + (span.begin - from), picture + (span.begin - from), length);
+                else
+                    Gather(out + (span.begin - from), source, column + (span.begin - from), length);
+                x = span.end;
+            }
+            CopyRun(out + (x - from), background + (x - from), static_cast<std::size_t>(to - x));
+        }
+        first = !spans_.empty() && spans_.front().begin == 0;
+        last = !spans_.empty() && spans_.back().end == job.width;
+        lastOut_ = out;
+        lastSource_ = sy;
+    }
+    if (job.frame) {
+        if (from == 0 && first) out[0] = 0;
+        if (to == job.width && last) out[n - 1] = 0;
+    }
+}
+
+const std::uint32_t *FrameComposer::SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from,
+                                             std::int32_t to) {
+    const std::int64_t key = job.mask->RowKey(py);
+    if (maskKept_ && key == maskKey_) return maskRow_.data();
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    if (maskRow_.size() < n) maskRow_.resize(n);
+    std::fill(maskRow_.begin(), maskRow_.begin() + static_cast<std::ptrdiff_t>(n), 0u);
+    for (const MaskSpan &span : spans_)
+        std::fill(maskRow_.begin() + (span.begin - from), maskRow_.begin() + (span.end - from), ~0u);
+    maskKept_ = true;
+    maskKey_ = key;
+    return maskRow_.data();
+}
+
 void FrameComposer::SpanRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
                             std::uint32_t *out) {
-    job.mask->Spans(py, from, to, spans_);
+    RowSpans(job, py, from, to);
     if (job.background) { // the black gaps between the runs
         std::int32_t x = from;
         for (const MaskSpan &span : spans_) {
@@ -218,7 +400,9 @@ bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, Pixe
         columnsSource_ = job.picture.width;
         columnsOrigin_ = job.picture.originX;
     }
-    scratchBytes_ = (columns_.capacity() + row_.capacity()) * sizeof(std::uint32_t) +
+    scratchBytes_ = (columns_.capacity() + row_.capacity() + scaledRow_.capacity() + backgroundRow_.capacity() +
+                     maskRow_.capacity()) *
+                        sizeof(std::uint32_t) +
                     (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() +
                      after_.capacity()) * sizeof(MaskSpan);
     return true;
@@ -230,9 +414,19 @@ void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, cons
     const PixelBox area = VisibleArea(box, visible.left, visible.top, visible.Width(), visible.Height());
     if (area.Empty()) return;
     const std::int32_t from = area.left - job.x, to = area.right - job.x;
+    const LabelView &label = job.label;
+    spansKept_ = scaledKept_ = maskKept_ = false;
+    lastOut_ = nullptr;
     for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
         const std::int32_t py = ty - job.y;
         std::uint32_t *out = CanvasRow(canvas, ty, area.left);
+        const bool frameRow = job.frame && (py == 0 || py == job.height - 1);
+        const bool labelRow = label.pixels && py >= label.box.top && py < label.box.bottom;
+        if (job.background && !frameRow && !labelRow) {
+            PlainRow(job, py, from, to, out);
+            continue;
+        }
+        lastOut_ = nullptr;
         if (!job.mask->Patterned()) {
             SpanRow(job, py, from, to, out);
             continue;
@@ -246,27 +440,16 @@ void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, cons
     }
 }
 
-void FrameComposer::ComposeChange(const FrameJob &job, const MaskRows &before, const PixelCanvas &canvas,
-                                  ChangedArea &changed) {
-    PixelBox area;
-    if (!job.background || !Prepare(job, canvas, area)) return;
+void FrameComposer::FindChanges(const FrameJob &job, const MaskRows &before, const PixelBox &visible,
+                                ChangedArea &changed) {
+    const PixelBox area = VisibleArea(visible, job.x, job.y, job.width, job.height);
+    if (area.Empty() || !job.mask) return;
     const std::int32_t from = area.left - job.x, to = area.right - job.x;
     if (before.Patterned() && job.mask->Patterned()) {
-        // Only the pattern's cells that switched: one pixel in eight at most per cell.
-        for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
-            const std::int32_t py = ty - job.y;
-            const std::uint8_t was = before.PatternBits(py), now = job.mask->PatternBits(py);
-            if (was == now) continue;
-            std::uint32_t *out = CanvasRow(canvas, ty, area.left);
-            const std::uint8_t hidden = static_cast<std::uint8_t>(was & ~now);
-            const std::uint8_t revealed = static_cast<std::uint8_t>(now & ~was);
-            if (hidden) BackgroundRow(job, py, from, to, hidden, out);
-            if (revealed == 0xFF)
-                PictureRow(job, py, from, to, out);
-            else if (revealed)
-                DitheredRow(job, py, from, to, revealed, out);
-            changed.AddRun(ty, area.left, area.right);
-        }
+        // A switched cell of the pattern touches every eighth pixel of its rows.
+        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
+            if (before.PatternBits(ty - job.y) != job.mask->PatternBits(ty - job.y))
+                changed.AddRun(ty, area.left, area.right);
         return;
     }
     RowBand bands[2];
@@ -280,14 +463,7 @@ void FrameComposer::ComposeChange(const FrameJob &job, const MaskRows &before, c
         const std::int32_t top = std::max(area.top, job.y + band.top);
         const std::int32_t bottom = std::min(area.bottom, job.y + band.bottom);
         for (std::int32_t ty = top; ty < bottom; ++ty) {
-            const std::int32_t py = ty - job.y;
-            MaskRowChange(before, *job.mask, py, from, to, revealed_, hidden_, before_, after_);
-            if (revealed_.empty() && hidden_.empty()) continue;
-            std::uint32_t *out = CanvasRow(canvas, ty, area.left);
-            for (const MaskSpan &span : hidden_)
-                BackgroundRow(job, py, span.begin, span.end, 0xFF, out + (span.begin - from));
-            for (const MaskSpan &span : revealed_)
-                PictureRow(job, py, span.begin, span.end, out + (span.begin - from));
+            MaskRowChange(before, *job.mask, ty - job.y, from, to, revealed_, hidden_, before_, after_);
             // Both kinds of run, left to right.
             std::size_t r = 0, h = 0;
             while (r < revealed_.size() || h < hidden_.size()) {
@@ -325,6 +501,9 @@ void ChangedArea::NextRow(std::int32_t y) {
 }
 
 bool ChangedArea::Grow(Open &o, std::int32_t y, std::int32_t begin, std::int32_t end) {
+    // Runs far apart stay apart, however cheap joining them looks for one row:
+    // the arcs of a ring each grow down their own side.
+    if (begin > o.box.right + kJoinGap || end < o.box.left - kJoinGap) return false;
     const std::int64_t left = std::min(o.box.left, begin), right = std::max(o.box.right, end);
     const std::int64_t pixels = o.pixels + (end - begin);
     if ((right - left) * (std::int64_t{y} + 1 - o.box.top) > 2 * pixels + kCallPixels) return false;
@@ -338,12 +517,12 @@ void ChangedArea::AddRun(std::int32_t y, std::int32_t begin, std::int32_t end) {
     if (!started_ || y != row_) NextRow(y);
     // Last row's rectangles lie left to right, as do this row's runs: one that
     // ends well before this run can take no later run either.
-    while (cursor_ < open_.size() && open_[cursor_].box.right < begin - kCallPixels) {
+    while (cursor_ < open_.size() && open_[cursor_].box.right < begin - kJoinGap) {
         closed_.push_back(open_[cursor_].box);
         ++cursor_;
     }
     if (!next_.empty() && Grow(next_.back(), y, begin, end)) return;
-    for (std::size_t i = cursor_; i < open_.size() && open_[i].box.left <= end + kCallPixels; ++i) {
+    for (std::size_t i = cursor_; i < open_.size() && open_[i].box.left <= end + kJoinGap; ++i) {
         if (!Grow(open_[i], y, begin, end)) continue;
         // Taken into this row; the ones it passed over are finished.
         for (std::size_t k = cursor_; k < i; ++k) closed_.push_back(open_[k].box);

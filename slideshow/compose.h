@@ -98,13 +98,13 @@ struct FrameJob {
 };
 
 // Rectangles (target coordinates) that cover every pixel a frame changed, few
-// enough to be copied one by one: runs of consecutive rows are joined while
-// the joined rectangle stays at most twice the pixels it carries plus the cost
-// of one more copy.
+// enough to be drawn and copied one by one: runs that nearly touch, in the same
+// or consecutive rows, are joined while the joined rectangle stays at most twice
+// the pixels it carries plus what one more copy call is worth.
 class ChangedArea {
 public:
-    // Pixels one more copy call is worth.
     static constexpr std::int64_t kCallPixels = 4096;
+    static constexpr std::int32_t kJoinGap = 64;
 
     void Clear();
     // A run of row y, columns begin .. end - 1. Rows come in increasing order,
@@ -138,11 +138,9 @@ public:
     // white, the background where it is black. Pixels elsewhere stay untouched.
     void Compose(const FrameJob &job, const PixelCanvas &canvas, const PixelBox &box);
     void Compose(const FrameJob &job, const PixelCanvas &canvas) { Compose(job, canvas, canvas.box); }
-    // The canvas holds the frame of mask `before` (same picture, place, frame
-    // line and label); writes only the pixels whose mask differs in job.mask
-    // and records them in changed. Needs job.background.
-    void ComposeChange(const FrameJob &job, const MaskRows &before, const PixelCanvas &canvas,
-                       ChangedArea &changed);
+    // Records in changed the visible pixels whose mask differs between
+    // `before` and job.mask (same picture size and place).
+    void FindChanges(const FrameJob &job, const MaskRows &before, const PixelBox &visible, ChangedArea &changed);
     // Bytes of scratch the last frame used.
     std::size_t ScratchBytes() const { return scratchBytes_; }
 
@@ -159,9 +157,24 @@ private:
     void BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
                        std::uint8_t bits, std::uint32_t *out) const;
     void SpanRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint32_t *out);
+    // The whole row with every pixel written, for rows without frame line or label.
+    void PlainRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint32_t *out);
+    // The mask's runs of row py into spans_, kept while rows share them.
+    void RowSpans(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    // Row py of the scaled picture alone (no frame line, no label), in place
+    // when unscaled, else gathered once per source row.
+    const std::uint32_t *ScaledRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    // Row py's runs as a mask of all-set and all-clear pixels, kept while rows share them.
+    const std::uint32_t *SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    // The background of row py, in place when the view holds all of it.
+    const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
 
     std::vector<std::int32_t> columns_; // source column per visible column
-    std::vector<std::uint32_t> row_;
+    std::vector<std::uint32_t> row_, scaledRow_, backgroundRow_, maskRow_;
+    const std::uint32_t *lastOut_ = nullptr; // the last plain row of runs composed
+    std::int64_t spansKey_ = 0, maskKey_ = 0;
+    std::int32_t spansFrom_ = 0, spansTo_ = 0, scaledSource_ = 0, scaledFrom_ = 0, scaledTo_ = 0, lastSource_ = 0;
+    bool spansKept_ = false, scaledKept_ = false, maskKept_ = false;
     std::vector<MaskSpan> spans_, revealed_, hidden_, before_, after_;
     std::int32_t columnsFrom_ = 0, columnsTo_ = 0, columnsWidth_ = 0, columnsSource_ = 0, columnsOrigin_ = 0;
     bool identityColumns_ = false;

@@ -18,6 +18,9 @@ namespace {
 
 // Snapshot pixels read per band when only part of its width is visible.
 constexpr std::int32_t kBandPixels = 1 << 17;
+// Frames are composed and copied a band of rows at a time on a surface this
+// large, so that the copy reads what the composition just left in the cache.
+constexpr std::int32_t kStagingPixels = 1 << 17;
 
 enum class RowOrder { kUnknown, kTopDown, kBottomUp };
 
@@ -106,14 +109,14 @@ bool operator!=(const PixelBox &a, const PixelBox &b) {
 } // namespace
 
 struct FrameCanvas::State {
-    // The surface: a bottom-up 32-bit DIB section of area's size, in its own context.
+    // The staging surface: a bottom-up 32-bit DIB section of width x rows, in its own context.
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ oldBitmap = nullptr;
     std::uint32_t *bits = nullptr;
-    std::int32_t width = 0, height = 0;
+    std::int32_t width = 0, rows = 0;
 
-    // The last frame, valid while the target shows the surface over area.
+    // The last frame, valid while the target shows it over area.
     bool valid = false;
     PixelBox area{0, 0, 0, 0};
     HBITMAP picture = nullptr, background = nullptr;
@@ -141,16 +144,18 @@ struct FrameCanvas::State {
         dc = nullptr;
         bitmap = nullptr;
         bits = nullptr;
-        width = height = 0;
+        width = rows = 0;
         valid = false;
     }
 
+    // A surface as wide as the visible area and a band of it high.
     bool Surface(std::int32_t areaWidth, std::int32_t areaHeight) {
-        if (bits && width == areaWidth && height == areaHeight) return true;
+        const std::int32_t bandRows = std::max(1, std::min(areaHeight, kStagingPixels / areaWidth));
+        if (bits && width == areaWidth && rows == bandRows) return true;
         FreeSurface();
         dc = CreateCompatibleDC(nullptr);
         if (!dc) return false;
-        BITMAPINFO info = Info32(areaWidth, areaHeight);
+        BITMAPINFO info = Info32(areaWidth, bandRows);
         void *memory = nullptr;
         bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
         if (!bitmap) {
@@ -161,7 +166,7 @@ struct FrameCanvas::State {
         oldBitmap = SelectObject(dc, bitmap);
         bits = static_cast<std::uint32_t *>(memory);
         width = areaWidth;
-        height = areaHeight;
+        rows = bandRows;
         return true;
     }
 
@@ -200,12 +205,20 @@ std::size_t LastComposeFrameBytes() { return lastFrameBytes; }
 
 namespace {
 
-// Copies a top-down DIB's rows into the bottom-up canvas memory at rows top.. of the area.
+// Bottom-up memory for the rows of area: its bottom row first, stride pixels apart.
+struct BottomUp {
+    std::uint32_t *memory;
+    std::ptrdiff_t stride;
+    std::uint32_t *Row(const PixelBox &area, std::int32_t ty) const {
+        return memory + static_cast<std::ptrdiff_t>(area.bottom - 1 - ty) * stride;
+    }
+};
+
+// Copies a top-down DIB's rows into the bottom-up memory at rows top.. of the area.
 void CopyIntoCanvas(const std::uint32_t *source, std::int32_t sourceWidth, const PixelBox &part,
-                    const PixelBox &area, std::uint32_t *memory) {
+                    const PixelBox &area, const BottomUp &memory) {
     for (std::int32_t ty = part.top; ty < part.bottom; ++ty) {
-        std::uint32_t *out = memory + static_cast<std::ptrdiff_t>(area.bottom - 1 - ty) * area.Width() +
-                             (part.left - area.left);
+        std::uint32_t *out = memory.Row(area, ty) + (part.left - area.left);
         std::memcpy(out, source + static_cast<std::ptrdiff_t>(ty - part.top) * sourceWidth,
                     static_cast<std::size_t>(part.Width()) * sizeof(std::uint32_t));
     }
@@ -214,7 +227,7 @@ void CopyIntoCanvas(const std::uint32_t *source, std::int32_t sourceWidth, const
 // The background when it is the very bitmap the target draws into (the collage
 // stamp) and not a DIB section: a bitmap selected into a context is read through
 // that context.
-bool ReadFromTarget(HDC target, const PixelBox &part, const PixelBox &area, std::uint32_t *memory,
+bool ReadFromTarget(HDC target, const PixelBox &part, const PixelBox &area, const BottomUp &memory,
                     std::size_t &bytes) {
     HDC dc = CreateCompatibleDC(target);
     if (!dc) return false;
@@ -235,28 +248,30 @@ bool ReadFromTarget(HDC target, const PixelBox &part, const PixelBox &area, std:
     return done;
 }
 
-// Fills the bottom-up canvas memory with the background piece through GDI, for a
+// Fills the bottom-up memory with the background piece through GDI, for a
 // background that cannot be read in place; outside the snapshot it is black.
 std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, std::int32_t height,
-                           const PixelBox &area, std::uint32_t *memory, std::vector<std::uint32_t> &bandMemory) {
-    const std::size_t count = static_cast<std::size_t>(area.Width()) * static_cast<std::size_t>(area.Height());
+                           const PixelBox &area, const BottomUp &memory, std::vector<std::uint32_t> &bandMemory) {
+    auto black = [&] {
+        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
+            std::fill(memory.Row(area, ty), memory.Row(area, ty) + area.Width(), 0u);
+    };
     const PixelBox part = VisibleArea(area, 0, 0, width, height);
-    if (part.Empty() || part != area) std::fill(memory, memory + count, 0u);
+    if (part.Empty() || part != area) black();
     if (part.Empty()) return 0;
 
     std::size_t bytes = 0;
     if (GetCurrentObject(target, OBJ_BITMAP) == background) {
-        if (!ReadFromTarget(target, part, area, memory, bytes)) std::fill(memory, memory + count, 0u);
+        if (!ReadFromTarget(target, part, area, memory, bytes)) black();
         return bytes;
     }
     // Bottom-up on both sides: scan lines then count from the bottom without ambiguity.
     BITMAPINFO info = Info32(width, height);
     const UINT lines = static_cast<UINT>(part.Height());
-    std::uint32_t *bottomRow = memory + static_cast<std::ptrdiff_t>(area.bottom - part.bottom) * area.Width();
-    if (part.left == 0 && part.right == width && area.Width() == width) {
-        if (GetDIBits(target, background, static_cast<UINT>(height - part.bottom), lines, bottomRow, &info,
-                      DIB_RGB_COLORS) != static_cast<int>(lines))
-            std::fill(memory, memory + count, 0u);
+    if (part.left == 0 && part.right == width && area.Width() == width && memory.stride == width) {
+        if (GetDIBits(target, background, static_cast<UINT>(height - part.bottom), lines,
+                      memory.Row(area, part.bottom - 1), &info, DIB_RGB_COLORS) != static_cast<int>(lines))
+            black();
         return 0;
     }
     // Otherwise through a band of whole snapshot rows, a few at a time, so the
@@ -269,13 +284,12 @@ std::size_t ReadBackground(HDC target, HBITMAP background, std::int32_t width, s
         const UINT rows = static_cast<UINT>(bottom - top);
         if (GetDIBits(target, background, static_cast<UINT>(height - bottom), rows, band, &info, DIB_RGB_COLORS) !=
             static_cast<int>(rows)) {
-            std::fill(memory, memory + count, 0u);
+            black();
             return bytes;
         }
-        // Band row m is snapshot row bottom - 1 - m, the canvas memory's row area.bottom - bottom + m.
+        // Band row m is snapshot row bottom - 1 - m.
         for (UINT m = 0; m < rows; ++m)
-            std::memcpy(memory + static_cast<std::ptrdiff_t>(area.bottom - bottom + static_cast<std::int32_t>(m)) *
-                                     area.Width() + (part.left - area.left),
+            std::memcpy(memory.Row(area, bottom - 1 - static_cast<std::int32_t>(m)) + (part.left - area.left),
                         band + static_cast<std::ptrdiff_t>(m) * width + part.left,
                         static_cast<std::size_t>(part.Width()) * sizeof(std::uint32_t));
     }
@@ -366,9 +380,31 @@ PixelBox LabelOnTarget(const LabelView &label, std::int32_t x, std::int32_t y, c
     return VisibleArea(area, x + label.box.left, y + label.box.top, label.box.Width(), label.box.Height());
 }
 
-void Copy(HDC target, const FrameCanvas::State &s, const PixelBox &box) {
-    BitBlt(target, box.left, box.top, box.Width(), box.Height(), s.dc, box.left - s.area.left,
-           box.top - s.area.top, SRCCOPY);
+// What one frame reads besides the job: the background when it must go through GDI.
+struct Sources {
+    HBITMAP background;
+    std::int32_t backgroundWidth, backgroundHeight;
+    bool backgroundViaGdi;
+};
+
+// Composes box band by band on the staging surface, copying each band to the
+// target as soon as it is done.
+std::size_t DrawBox(HDC target, FrameCanvas::State &s, const FrameJob &job, const Sources &sources,
+                    const PixelBox &box) {
+    std::size_t bytes = 0;
+    for (std::int32_t top = box.top; top < box.bottom; top += s.rows) {
+        const PixelBox band{box.left, top, box.right, std::min(box.bottom, top + s.rows)};
+        // The band sits in the surface's top rows, which come last in its memory.
+        if (sources.backgroundViaGdi)
+            bytes = std::max(bytes, ReadBackground(target, sources.background, sources.backgroundWidth,
+                                                   sources.backgroundHeight, band,
+                                                   {s.bits + static_cast<std::ptrdiff_t>(s.rows - band.Height()) * s.width,
+                                                    s.width},
+                                                   s.bandMemory));
+        s.composer.Compose(job, {s.bits + static_cast<std::ptrdiff_t>(s.rows - 1) * s.width, -s.width, band}, band);
+        BitBlt(target, band.left, band.top, band.Width(), band.Height(), s.dc, 0, 0, SRCCOPY);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -426,7 +462,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     job.mask = &mask;
     job.frame = frame != FALSE;
     const PixelBox visible{area.left - x, area.top - y, area.right - x, area.bottom - y};
-    std::size_t bytes = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.height) * 4;
+    std::size_t bytes = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.rows) * 4;
 
     // The picture, in place or converted for this frame.
     GdiFlush();
@@ -481,8 +517,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         s.label = LabelView{};
     }
 
-    // Bottom-up, like the scan lines GDI reads into it.
-    const PixelCanvas pixels{s.bits + static_cast<std::ptrdiff_t>(s.height - 1) * s.width, -s.width, area};
+    const Sources sources{background, back.width, back.height, hasBackground && !job.background && !mask.AllWhite()};
     HPALETTE oldPalette = nullptr;
     if (palette) {
         oldPalette = SelectPalette(target, palette, FALSE);
@@ -492,28 +527,21 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         s.changed.Clear();
         if (s.level != level || s.style != style) {
             const MaskRows before(s.style, s.level, w, h);
-            s.composer.ComposeChange(job, before, pixels, s.changed);
+            s.composer.FindChanges(job, before, area, s.changed);
         }
         if (labelChanged) {
-            const PixelBox boxes[] = {oldLabel, LabelOnTarget(s.label, x, y, area)};
-            for (const PixelBox &box : boxes) {
-                if (box.Empty()) continue;
-                s.composer.Compose(job, pixels, box);
-                s.changed.AddBox(box);
-            }
+            s.changed.AddBox(oldLabel);
+            s.changed.AddBox(LabelOnTarget(s.label, x, y, area));
         }
-        for (const PixelBox &box : s.changed.Boxes()) Copy(target, s, box);
+        for (const PixelBox &box : s.changed.Boxes()) DrawBox(target, s, job, sources, box);
     } else {
-        s.area = area;
-        if (!job.background && !mask.AllWhite())
-            bytes += ReadBackground(target, background, back.width, back.height, area, s.bits, s.bandMemory);
-        s.composer.Compose(job, pixels);
-        Copy(target, s, area);
+        bytes += DrawBox(target, s, job, sources, area);
     }
     if (oldPalette) SelectPalette(target, oldPalette, FALSE);
 
     // Remembered for the next frame when it can be drawn from this one.
     s.valid = inPlace;
+    s.area = area;
     s.picture = picture;
     s.background = background;
     s.x = x;

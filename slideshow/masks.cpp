@@ -312,6 +312,17 @@ std::uint8_t MaskRows::PatternBits(std::int32_t y) const {
     return kind_ == Kind::kDither ? DitherBits(y) : 0;
 }
 
+std::int64_t MaskRows::RowKey(std::int32_t y) const {
+    switch (kind_) {
+    case Kind::kDither: return y & 7;
+    case Kind::kHorizontalMesh: return thickness_ == 0 ? 0 : (y / thickness_) % 2;
+    case Kind::kVerticalMesh: return (y >= height_ - length_ ? 2 : 0) + (y < length_ ? 1 : 0);
+    case Kind::kEllipse: return y >= box_.top && y < box_.bottom ? y : -1;
+    case Kind::kCorners: return y < cornerHeight_ || y >= height_ - cornerHeight_ ? 1 : 0;
+    default: return 0;
+    }
+}
+
 void MaskRows::Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::vector<MaskSpan> &out) const {
     out.clear();
     from = std::max(from, 0);

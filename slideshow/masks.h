@@ -98,6 +98,8 @@ public:
     // The white runs of row y (0 <= y < height) within columns from .. to - 1,
     // left to right, replacing the vector's contents.
     void Spans(std::int32_t y, std::int32_t from, std::int32_t to, std::vector<MaskSpan> &out) const;
+    // Two rows with the same key, one after the other, have the same runs.
+    std::int64_t RowKey(std::int32_t y) const;
 
 private:
     friend void MaskChangedRows(const MaskRows &before, const MaskRows &after, RowBand (&bands)[2]);
