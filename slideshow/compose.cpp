@@ -8,9 +8,11 @@
 #include <cstring>
 
 // Selecting between two rows four pixels at a time takes SSE2, which every x86
-// since 2001 has; older processors take the plain path.
+// since 2001 has, and scaling up four pixels at a time SSSE3 (since 2006);
+// older processors take the plain paths.
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #define QUILLOMIR_SSE2 1
 #endif
 
@@ -35,6 +37,22 @@ bool HasSse2() {
     return has;
 }
 
+bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// Each group of four output pixels is a shuffle of the four source pixels from base.
+__attribute__((target("ssse3"))) void ShuffleGroups(const std::uint32_t *source, const std::int32_t *base,
+                                                    const std::uint8_t *shuffle, std::size_t groups,
+                                                    std::uint32_t *out) {
+    for (std::size_t g = 0; g < groups; ++g) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + base[g]));
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i *>(shuffle + 16 * g));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 4 * g), _mm_shuffle_epi8(v, m));
+    }
+}
+
 // out[k] = mask[k % period] ? lit[k] : unlit[k], the mask's entries all bits
 // set or clear; period is 8 or at least n.
 __attribute__((target("sse2"))) void SelectSse2(const std::uint32_t *lit, const std::uint32_t *unlit,
@@ -49,11 +67,33 @@ __attribute__((target("sse2"))) void SelectSse2(const std::uint32_t *lit, const 
     }
     for (; i < n; ++i) out[i] = mask[period == 8 ? i & 7 : i] ? lit[i] : unlit[i];
 }
+
+__attribute__((target("sse2"))) inline void CopyQuads(std::uint32_t *out, const std::uint32_t *in, std::size_t n) {
+    if (n >= 256) {
+        std::memcpy(out, in, n * sizeof(std::uint32_t));
+        return;
+    }
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i)));
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+// A row of many runs, each copied from its source inline: no call per run.
+__attribute__((target("sse2"))) void CopyRunsSse2(const MaskSpan *spans, std::size_t count,
+                                                  const std::uint32_t *picture, const std::uint32_t *background,
+                                                  std::int32_t from, std::int32_t to, std::uint32_t *out) {
+    std::int32_t x = from;
+    for (std::size_t k = 0; k < count; ++k) {
+        CopyQuads(out + (x - from), background + (x - from), static_cast<std::size_t>(spans[k].begin - x));
+        CopyQuads(out + (spans[k].begin - from), picture + (spans[k].begin - from),
+                  static_cast<std::size_t>(spans[k].end - spans[k].begin));
+        x = spans[k].end;
+    }
+    CopyQuads(out + (x - from), background + (x - from), static_cast<std::size_t>(to - x));
+}
 #endif
 
-void Gather(std::uint32_t *out, const std::uint32_t *source, const std::int32_t *column, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = source[column[i]];
-}
 
 // out[k] takes lit[k] where bit (phase + k) % 8 of the pattern is set, else
 // unlit[k]: in one pass with SSE2, else the bulk copied from the source with
@@ -142,6 +182,43 @@ void FormatClock(std::int32_t hour, std::int32_t minute, std::int32_t second, ch
     text[8] = '\0';
 }
 
+void FrameComposer::GatherColumns(const std::uint32_t *source, std::size_t first, std::size_t count,
+                                  std::uint32_t *out) const {
+    const std::int32_t *column = columns_.data();
+    std::size_t i = first;
+    const std::size_t end = first + count;
+#ifdef QUILLOMIR_SSE2
+    if (!groupBase_.empty()) {
+        for (; i < end && i % 4 != 0; ++i) *out++ = source[column[i]];
+        const std::size_t groups = (end - i) / 4;
+        ShuffleGroups(source, groupBase_.data() + i / 4, groupShuffle_.data() + 16 * (i / 4), groups, out);
+        out += 4 * groups;
+        i += 4 * groups;
+    }
+#endif
+    for (; i < end; ++i) *out++ = source[column[i]];
+}
+
+void FrameComposer::PlanGroups(std::size_t n) {
+    groupBase_.clear();
+    groupShuffle_.clear();
+#ifdef QUILLOMIR_SSE2
+    // Only when every group of four reads at most four neighbouring source
+    // pixels (scaling up), all within the columns this area reads.
+    if (!HasSsse3() || n < 4 || columns_[n - 1] - columns_[0] < 3) return;
+    const std::int32_t high = columns_[n - 1];
+    for (std::size_t i = 0; i + 4 <= n; i += 4)
+        if (columns_[i + 3] - columns_[i] > 3) return;
+    for (std::size_t i = 0; i + 4 <= n; i += 4) {
+        const std::int32_t base = std::min(columns_[i], high - 3);
+        groupBase_.push_back(base);
+        for (std::size_t k = 0; k < 4; ++k)
+            for (std::int32_t b = 0; b < 4; ++b)
+                groupShuffle_.push_back(static_cast<std::uint8_t>(4 * (columns_[i + k] - base) + b));
+    }
+#endif
+}
+
 void FrameComposer::PictureRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
                                std::uint32_t *out) const {
     const std::size_t n = static_cast<std::size_t>(to - from);
@@ -151,12 +228,10 @@ void FrameComposer::PictureRow(const FrameJob &job, std::int32_t py, std::int32_
     } else {
         const std::int32_t sy = NearestSource(py, pic.height, job.height);
         const std::uint32_t *src = pic.origin + (sy - pic.originY) * pic.stride;
-        if (identityColumns_) {
+        if (identityColumns_)
             std::memcpy(out, src + (from - pic.originX), n * sizeof(std::uint32_t));
-        } else {
-            const std::int32_t *column = columns_.data() + (from - columnsFrom_);
-            for (std::size_t i = 0; i < n; ++i) out[i] = src[column[i]];
-        }
+        else
+            GatherColumns(src, static_cast<std::size_t>(from - columnsFrom_), n, out);
         if (job.frame) {
             if (from == 0) out[0] = 0;
             if (to == job.width) out[n - 1] = 0;
@@ -257,8 +332,7 @@ const std::uint32_t *FrameComposer::ScaledRow(const FrameJob &job, std::int32_t 
     if (scaledKept_ && sy == scaledSource_ && from == scaledFrom_ && to == scaledTo_) return scaledRow_.data();
     const std::size_t n = static_cast<std::size_t>(to - from);
     if (scaledRow_.size() < n) scaledRow_.resize(n);
-    const std::int32_t *column = columns_.data() + (from - columnsFrom_);
-    for (std::size_t i = 0; i < n; ++i) scaledRow_[i] = src[column[i]];
+    GatherColumns(src, static_cast<std::size_t>(from - columnsFrom_), n, scaledRow_.data());
     scaledKept_ = true;
     scaledSource_ = sy;
     scaledFrom_ = from;
@@ -302,16 +376,19 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
         const bool again = lastOut_ && spansKept_ && job.mask->RowKey(py) == spansKey_ && sy == lastSource_;
         RowSpans(job, py, from, to);
         const std::uint32_t *picture = nullptr;
-        const std::int32_t *column = nullptr;
         if (again)
             picture = lastOut_;
         else if (identityColumns_ || spans_.size() > kDirectSpanLimit)
             picture = spans_.empty() ? nullptr : ScaledRow(job, py, from, to);
-        else
-            column = columns_.data() + (from - columnsFrom_);
 #ifdef QUILLOMIR_SSE2
         if (picture && spans_.size() > kDirectSpanLimit && HasSse2()) {
-            SelectSse2(picture, background, SpanMask(job, py, from, to), n, out, n);
+            // Short runs are selected four pixels at a time, longer ones copied.
+            std::int64_t white = 0;
+            for (const MaskSpan &span : spans_) white += span.end - span.begin;
+            if (white < 8 * static_cast<std::int64_t>(spans_.size()))
+                SelectSse2(picture, background, SpanMask(job, py, from, to), n, out, n);
+            else
+                CopyRunsSse2(spans_.data(), spans_.size(), picture, background, from, to, out);
         } else
 #endif
         {
@@ -323,7 +400,8 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
                 if (picture)
                     CopyRun(out + (span.begin - from), picture + (span.begin - from), length);
                 else
-                    Gather(out + (span.begin - from), source, column + (span.begin - from), length);
+                    GatherColumns(source, static_cast<std::size_t>(span.begin - columnsFrom_), length,
+                                  out + (span.begin - from));
                 x = span.end;
             }
             CopyRun(out + (x - from), background + (x - from), static_cast<std::size_t>(to - x));
@@ -399,10 +477,12 @@ bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, Pixe
         columnsWidth_ = job.width;
         columnsSource_ = job.picture.width;
         columnsOrigin_ = job.picture.originX;
+        PlanGroups(n);
     }
     scratchBytes_ = (columns_.capacity() + row_.capacity() + scaledRow_.capacity() + backgroundRow_.capacity() +
-                     maskRow_.capacity()) *
+                     maskRow_.capacity() + groupBase_.capacity()) *
                         sizeof(std::uint32_t) +
+                    groupShuffle_.capacity() +
                     (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() +
                      after_.capacity()) * sizeof(MaskSpan);
     return true;

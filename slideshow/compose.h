@@ -145,6 +145,10 @@ public:
     std::size_t ScratchBytes() const { return scratchBytes_; }
 
 private:
+    // Source pixels of visible columns first .. first + count - 1 (indexes into columns_).
+    void GatherColumns(const std::uint32_t *source, std::size_t first, std::size_t count, std::uint32_t *out) const;
+    // The shuffles that scale up four columns at a time, when the processor and the scale allow.
+    void PlanGroups(std::size_t n);
     // Sets up the column map for the visible area; false when nothing is visible.
     bool Prepare(const FrameJob &job, const PixelCanvas &canvas, PixelBox &area);
     std::uint32_t *CanvasRow(const PixelCanvas &canvas, std::int32_t ty, std::int32_t tx) const;
@@ -170,6 +174,8 @@ private:
     const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
 
     std::vector<std::int32_t> columns_; // source column per visible column
+    std::vector<std::int32_t> groupBase_;    // per four visible columns: the first source column read
+    std::vector<std::uint8_t> groupShuffle_; // and the bytes taken from there
     std::vector<std::uint32_t> row_, scaledRow_, backgroundRow_, maskRow_;
     const std::uint32_t *lastOut_ = nullptr; // the last plain row of runs composed
     std::int64_t spansKey_ = 0, maskKey_ = 0;

@@ -122,8 +122,10 @@ struct FrameCanvas::State {
     HBITMAP picture = nullptr, background = nullptr;
     std::int32_t x = 0, y = 0, w = 0, h = 0, level = 0, style = 0;
     bool frame = false, clock = false;
-    char text[9] = {};
+    // The clock label, kept while its text and place stay.
     LabelView label;
+    char labelText[9] = {};
+    LabelOffset labelOffset{0, 0};
 
     // Row orders found once per bitmap.
     HBITMAP probedPicture = nullptr, probedBackground = nullptr;
@@ -337,16 +339,15 @@ bool ConvertPicture(HDC target, HBITMAP picture, HPALETTE palette, const PixelBo
 
 // The clock label, drawn with GDI in a fresh memory context's default font: its
 // pixels do not depend on what lies beneath, since its rectangle is filled first.
-// No pixels when it lies outside the visible part of the picture.
-void RenderClockLabel(HDC target, const char (&text)[9], const LabelOffset &offset, const PixelBox &visible,
-                      LabelView &label, std::vector<std::uint32_t> &labelMemory, std::size_t &bytes) {
+void RenderClockLabel(HDC target, const char (&text)[9], const LabelOffset &offset, LabelView &label,
+                      std::vector<std::uint32_t> &labelMemory) {
     label = LabelView{};
     HDC dc = CreateCompatibleDC(target);
     if (!dc) return;
     RECT measured = {0, 0, 0, 0};
     DrawTextA(dc, text, 8, &measured, DT_CALCRECT | DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     const PixelBox box = ClockLabelBox(measured.right - measured.left, measured.bottom - measured.top, offset);
-    if (!VisibleArea(visible, box.left, box.top, box.Width(), box.Height()).Empty()) {
+    if (!box.Empty()) {
         BITMAPINFO info = Info32(box.Width(), -box.Height());
         void *bits = nullptr;
         HBITMAP surface = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -366,7 +367,6 @@ void RenderClockLabel(HDC target, const char (&text)[9], const LabelOffset &offs
             std::memcpy(memory, bits, count * sizeof(std::uint32_t));
             label.pixels = memory;
             label.box = box;
-            bytes = count * 4 * 2;
             SelectObject(dc, old);
             DeleteObject(surface);
         }
@@ -497,7 +497,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     const bool same = s.valid && inPlace && !(s.area != area) && s.picture == picture && s.background == background &&
                       s.x == x && s.y == y && s.w == w && s.h == h && s.frame == job.frame && s.clock == (clock != FALSE);
 
-    // The label is drawn again only when its text changed.
+    // The label is drawn again only when its text or place changed.
     char text[9] = {};
     bool labelChanged = false;
     const PixelBox oldLabel = same ? LabelOnTarget(s.label, x, y, area) : PixelBox{0, 0, 0, 0};
@@ -505,16 +505,16 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         SYSTEMTIME now;
         GetLocalTime(&now);
         FormatClock(now.wHour, now.wMinute, now.wSecond, text);
-        if (!same || std::strcmp(text, s.text) != 0) {
-            std::size_t labelBytes = 0;
-            const LabelOffset offset = ClockLabelOffset(w, h, referenceWidth, referenceHeight, job.frame);
-            RenderClockLabel(target, text, offset, visible, s.label, s.labelMemory, labelBytes);
+        const LabelOffset offset = ClockLabelOffset(w, h, referenceWidth, referenceHeight, job.frame);
+        if (!s.label.pixels || std::strcmp(text, s.labelText) != 0 || offset.dx != s.labelOffset.dx ||
+            offset.dy != s.labelOffset.dy) {
+            RenderClockLabel(target, text, offset, s.label, s.labelMemory);
+            std::memcpy(s.labelText, text, sizeof(text));
+            s.labelOffset = offset;
             labelChanged = true;
         }
         job.label = s.label;
-        if (s.label.pixels) bytes += static_cast<std::size_t>(s.label.box.Width()) * s.label.box.Height() * 8;
-    } else {
-        s.label = LabelView{};
+        if (s.label.pixels) bytes += s.labelMemory.capacity() * sizeof(std::uint32_t);
     }
 
     const Sources sources{background, back.width, back.height, hasBackground && !job.background && !mask.AllWhite()};
@@ -552,6 +552,5 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     s.style = style;
     s.frame = job.frame;
     s.clock = clock != FALSE;
-    std::memcpy(s.text, text, sizeof(text));
     lastFrameBytes = bytes + s.composer.ScratchBytes();
 }
