@@ -192,7 +192,23 @@ void OnCreate(HWND window, const CREATESTRUCTA *create) {
     BuildShows(window, windowRect, !slideshow.settings.ClearScreen);
 }
 
+// Parts of the window that no monitor shows (monitors of unequal sizes) stay black.
+void FillOutsideShows(HWND window, HDC dc) {
+    RECT client;
+    GetClientRect(window, &client);
+    HRGN outside = CreateRectRgnIndirect(&client);
+    for (const Show &show : slideshow.shows) {
+        const RECT area = AreaRect(show);
+        HRGN part = CreateRectRgnIndirect(&area);
+        CombineRgn(outside, outside, part, RGN_DIFF);
+        DeleteObject(part);
+    }
+    FillRgn(dc, outside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DeleteObject(outside);
+}
+
 void OnEraseBackground(HWND window, HDC dc) {
+    FillOutsideShows(window, dc);
     for (Show &show : slideshow.shows) {
         ReleaseBitmap(show.snapshot);
         const RECT area = AreaRect(show);
@@ -219,7 +235,6 @@ void OnEraseBackground(HWND window, HDC dc) {
         }
         DeleteDC(memory);
     }
-    (void)window;
 }
 
 // Each show draws in its own monitor's coordinates, clipped to that monitor,
