@@ -2,7 +2,7 @@
 // Stateless; only OK, Enter, the close box and Alt+F4 close it (not Escape).
 #include "config_ui/config_ui.h"
 
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

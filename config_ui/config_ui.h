@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+// The modal configuration dialog: 1 after OK, 0 after Cancel, -1 when it cannot be created.
+INT_PTR ShowConfigDialog(HWND owner);
+
 // The launcher's dialog-class step before the configuration dialog opens:
 // registers no classes of its own, readies the common controls, always TRUE.
 BOOL RegisterDialogClasses(HINSTANCE instance);

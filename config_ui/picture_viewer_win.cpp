@@ -3,7 +3,7 @@
 // box. It owns the picture's bitmap and palette from the load until it closes.
 #include "config_ui/config_ui.h"
 
-#include "host/host.h"
+#include "module/module.h"
 #include "picture_loader/picture_loader.h"
 #include "resources/resource.h"
 

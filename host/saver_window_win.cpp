@@ -5,6 +5,7 @@
 
 #include "host/close_rules.h"
 #include "host/password.h"
+#include "module/module.h"
 #include "slideshow/slideshow.h"
 
 namespace {

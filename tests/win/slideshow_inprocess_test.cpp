@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "tests/support/e2e.h"
 #include "tests/support/gdi_probe.h"
