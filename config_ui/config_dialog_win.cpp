@@ -1,4 +1,4 @@
-// The configuration dialog (template 2003): shows the options of its own
+// The configuration dialog (IDD_CONFIG): shows the options of its own
 // Settings record, routes the list commands to picture_list_win.cpp, commits
 // through the value labels' text on OK and drops everything on Cancel. The
 // store is written only by the commit, and never while the list is lost.

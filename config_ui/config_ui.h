@@ -1,6 +1,6 @@
-// Configuration user interface: the configuration dialog (template 2003), the
-// Picture Size (115), About (113) and picture viewer (109) dialogs, and the
-// centring that all four use. The dialogs load their templates, strings and
+// Configuration user interface: the configuration dialog (IDD_CONFIG), the
+// Picture Size (IDD_PICTURE_SIZE), About (IDD_ABOUT) and picture viewer
+// (IDD_PICTURE_VIEWER) dialogs, and the centring that all four use. The dialogs load their templates, strings and
 // icons from the module instance.
 #pragma once
 
