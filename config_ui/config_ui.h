@@ -1,7 +1,7 @@
 // Configuration user interface: the configuration dialog (IDD_CONFIG), the
 // Picture Size (IDD_PICTURE_SIZE), About (IDD_ABOUT) and picture viewer
-// (IDD_PICTURE_VIEWER) dialogs, and the centring that all four use. The dialogs load their templates, strings and
-// icons from the module instance.
+// (IDD_PICTURE_VIEWER) dialogs, and the centring that all four use. The
+// dialogs load their templates, strings and icons from the module instance.
 #pragma once
 
 #include <windows.h>
