@@ -38,7 +38,9 @@
 #define CMD_FADE_OUT_STEP     107
 #define TIMER_CLOCK           108
 
-// Icons (group icon resources)
+// Icons (group icon resources). IDI_APP has the lowest id, so Explorer, the
+// Start menu and the uninstall list show it as the file's own icon.
+#define IDI_APP               1
 #define IDI_ADD               103
 #define IDI_CLEAR_ALL         104
 #define IDI_UP                105
