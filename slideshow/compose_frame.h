@@ -20,17 +20,21 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
                   int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock,
                   const SIZE *reference = nullptr, FrameCanvas *canvas = nullptr);
 
-// What one show drew last: a 32-bit surface the size of the picture's visible
-// part, and the inputs of that frame. A frame that differs only in level, style
-// or clock text is drawn from it incrementally; any other change draws
-// everything. The owner calls Invalidate whenever the target or the background
-// changed behind the compositor's back. One thread; not shared between shows.
+// What one show drew last (the inputs of its frame, the clock label) and a
+// small 32-bit surface to compose on. A frame that differs from the last only
+// in level, style or clock text draws just the rectangles that changed; any
+// other change draws everything. The owner calls Invalidate whenever the
+// target or the background changed behind the compositor's back. One thread;
+// one canvas per show.
 class FrameCanvas {
 public:
     FrameCanvas();
     ~FrameCanvas();
     FrameCanvas(const FrameCanvas &) = delete;
     FrameCanvas &operator=(const FrameCanvas &) = delete;
+    // A moved-from canvas draws like none.
+    FrameCanvas(FrameCanvas &&) noexcept;
+    FrameCanvas &operator=(FrameCanvas &&) noexcept;
 
     // The next frame draws everything: after a new picture, an erase, a resize,
     // an exposure, or a collage stamp into the background.

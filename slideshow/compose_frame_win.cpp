@@ -184,14 +184,18 @@ struct FrameCanvas::State {
 
 FrameCanvas::FrameCanvas() : state_(new State) {}
 FrameCanvas::~FrameCanvas() = default;
+FrameCanvas::FrameCanvas(FrameCanvas &&) noexcept = default;
+FrameCanvas &FrameCanvas::operator=(FrameCanvas &&) noexcept = default;
 
 void FrameCanvas::Invalidate() {
+    if (!state_) return;
     state_->valid = false;
     // A handle may come back for another bitmap once its first is deleted.
     state_->probedPicture = state_->probedBackground = nullptr;
 }
 
 void FrameCanvas::Release() {
+    if (!state_) return;
     state_->FreeSurface();
     Invalidate();
 }
@@ -414,7 +418,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
                   FrameCanvas *canvas) {
     lastFrameBytes = 0;
     FrameCanvas local;
-    FrameCanvas::State &s = *(canvas ? canvas : &local)->state_;
+    FrameCanvas::State &s = *(canvas && canvas->state_ ? canvas : &local)->state_;
     Pixels32 pic;
     if (!target || !picture || !ReadPixels(picture, pic)) {
         s.valid = false;

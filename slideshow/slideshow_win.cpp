@@ -22,11 +22,13 @@ struct Show {
     Picture picture;
     HBITMAP snapshot = nullptr;
     HBITMAP beneath = nullptr; // the desktop under this monitor; becomes the first snapshot
+    FrameCanvas canvas;        // what the last frame drew, so the next draws only what changed
 };
 
 struct Slideshow {
     Settings settings = {};
     std::vector<Show> shows;
+    bool redrawing = false; // the paint under way is a show's own frame
 };
 Slideshow slideshow;
 
@@ -78,11 +80,11 @@ std::vector<MonitorInfo> ListMonitors() {
 
 // Copies the screen under one monitor's part of the window-to-be, where the
 // window's own context cannot show it (Wine and composited desktops give each
-// window a fresh surface).
+// window a fresh surface). Snapshots are bitmaps the compositor reads in place.
 HBITMAP CaptureScreen(const ScreenRect &r) {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+    HBITMAP bitmap = CreateSnapshotBitmap(r.right - r.left, r.bottom - r.top);
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
@@ -98,6 +100,7 @@ void StopTimers(HWND window, std::size_t k) {
 }
 
 void ReleaseShow(Show &show) {
+    show.canvas.Release();
     ReleaseBitmap(show.snapshot);
     ReleaseBitmap(show.beneath);
     ReleasePicture(show.picture);
@@ -128,9 +131,14 @@ void BuildShows(HWND window, const ScreenRect &windowRect, bool captureBeneath) 
 }
 
 void Redraw(HWND window, const Show &show) {
+    // Whatever the system asked to be painted meanwhile is painted whole.
+    if (GetUpdateRect(window, nullptr, FALSE))
+        for (Show &other : slideshow.shows) other.canvas.Invalidate();
     const RECT area = AreaRect(show);
     InvalidateRect(window, &area, FALSE);
+    slideshow.redrawing = true;
     UpdateWindow(window);
+    slideshow.redrawing = false;
 }
 
 // Collage: the finished picture becomes part of its monitor's background.
@@ -145,6 +153,7 @@ void StampIntoSnapshot(HWND window, Show &show) {
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(window, windowDc);
+    show.canvas.Invalidate();
 }
 
 void Apply(HWND window, std::size_t k, const ShowEffects &effects) {
@@ -152,7 +161,10 @@ void Apply(HWND window, std::size_t k, const ShowEffects &effects) {
     for (const TimerRole &role : kTimers)
         if (effects.stop & role.timer) KillTimer(window, ShowId(k, role.id));
     if (effects.stamp) StampIntoSnapshot(window, show);
-    if (effects.dropSnapshot) ReleaseBitmap(show.snapshot);
+    if (effects.dropSnapshot) {
+        ReleaseBitmap(show.snapshot);
+        show.canvas.Invalidate();
+    }
     const Settings &settings = slideshow.settings;
     for (const TimerRole &role : kTimers) {
         if (!(effects.start & role.timer)) continue;
@@ -180,6 +192,7 @@ void OnNextPicture(HWND window, std::size_t k) {
         load.outcome = LoadPicture(window, path, show.picture) ? SlotLoad::kLoaded : SlotLoad::kFailed;
         load.width = show.picture.size.cx;
         load.height = show.picture.size.cy;
+        show.canvas.Invalidate();
     }
     Apply(window, k,
           NextPicture(show.state, slideshow.settings, load, show.area.width, show.area.height, DrawRandom));
@@ -211,6 +224,7 @@ void OnEraseBackground(HWND window, HDC dc) {
     FillOutsideShows(window, dc);
     for (Show &show : slideshow.shows) {
         ReleaseBitmap(show.snapshot);
+        show.canvas.Invalidate();
         const RECT area = AreaRect(show);
         if (slideshow.settings.ClearScreen) {
             FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -226,7 +240,7 @@ void OnEraseBackground(HWND window, HDC dc) {
             show.snapshot = show.beneath;
             show.beneath = nullptr;
         } else {
-            show.snapshot = CreateCompatibleBitmap(dc, show.area.width, show.area.height);
+            show.snapshot = CreateSnapshotBitmap(show.area.width, show.area.height);
             if (show.snapshot) {
                 HGDIOBJ old = SelectObject(memory, show.snapshot);
                 BitBlt(memory, 0, 0, show.area.width, show.area.height, dc, area.left, area.top, SRCCOPY);
@@ -238,21 +252,23 @@ void OnEraseBackground(HWND window, HDC dc) {
 }
 
 // Each show draws in its own monitor's coordinates, clipped to that monitor,
-// so no picture straddles two.
+// so no picture straddles two. A show's own frame draws what changed since its
+// last; any other paint (the system's) draws everything it covers.
 void OnPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    for (const Show &show : slideshow.shows) {
+    for (Show &show : slideshow.shows) {
         const RECT area = AreaRect(show);
         RECT overlap;
         if (!show.picture.Loaded() || !IntersectRect(&overlap, &area, &paint.rcPaint)) continue;
+        if (!slideshow.redrawing) show.canvas.Invalidate();
         const SIZE reference = {show.area.width, show.area.height};
         const int saved = SaveDC(dc);
         SetViewportOrgEx(dc, area.left, area.top, nullptr);
         IntersectClipRect(dc, 0, 0, show.area.width, show.area.height);
         ComposeFrame(dc, show.state.x, show.state.y, show.picture.palette, show.picture.bitmap, show.state.scale,
                      show.state.level, show.snapshot, TRUE, show.state.style,
-                     slideshow.settings.DisplayTime ? TRUE : FALSE, &reference);
+                     slideshow.settings.DisplayTime ? TRUE : FALSE, &reference, &show.canvas);
         RestoreDC(dc, saved);
     }
     EndPaint(window, &paint);
