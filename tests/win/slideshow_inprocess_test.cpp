@@ -1,6 +1,7 @@
 // The slideshow hosted in the test process: what the preview draws (a child
-// window of another process is not drawn under Wine), and that hundreds of
-// picture cycles leave no GDI object behind.
+// window of another process is not drawn under Wine), that a paint the system
+// asks for draws the whole frame again, and that hundreds of picture cycles
+// leave no GDI object behind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -118,6 +119,70 @@ TEST(SlideshowInProcess, PreviewShowsTheFittedPictureCentredOnBlackAndChangesAtI
     const DWORD period = changes[first + 2].first - changes[first + 1].first;
     EXPECT_GE(period, 850u) << seen;
     EXPECT_LE(period, 1250u) << seen;
+}
+
+namespace {
+struct ExposeRun {
+    HWND saver = nullptr;
+    DWORD start = 0;
+    int step = 0;
+    std::uint32_t before = 1, scribbled = 1, after = 1;
+};
+ExposeRun *expose = nullptr;
+
+// Once the picture is held, spoils part of the window as another window lying
+// over it would, then asks for the window to be painted, as the system does.
+void CALLBACK ExposeStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    ExposeRun &e = *expose;
+    if (!e.saver) {
+        e.saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+        e.start = GetTickCount();
+        return;
+    }
+    const DWORD now = GetTickCount() - e.start;
+    RECT client;
+    GetClientRect(e.saver, &client);
+    const int cx = client.right / 2, cy = client.bottom / 2;
+    RECT spoilt = {cx - 20, cy - 20, cx + 20, cy + 20};
+    if (e.step == 0 && now > 600) {
+        e.before = ClientPixel(e.saver, cx, cy);
+        HDC dc = GetDC(e.saver);
+        FillRect(dc, &spoilt, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ReleaseDC(e.saver, dc);
+        e.step = 1;
+    } else if (e.step == 1 && now > 900) {
+        e.scribbled = ClientPixel(e.saver, cx, cy);
+        InvalidateRect(e.saver, nullptr, FALSE);
+        e.step = 2;
+    } else if (e.step == 2 && now > 1200) {
+        e.after = ClientPixel(e.saver, cx, cy);
+        KillTimer(nullptr, timer);
+        PostMessageA(e.saver, WM_CLOSE, 0, 0);
+    }
+}
+} // namespace
+
+TEST(SlideshowInProcess, APaintTheSystemAsksForDrawsTheWholeFrameAgain) {
+    // Frames of a show draw only what changed since the last one; a paint the
+    // saver did not ask for must not, since the window's pixels may be lost.
+    ScratchHive hive("Expose");
+    ASSERT_TRUE(hive.Ready());
+    const std::string red = e2e::ScratchPath("expose-red.bmp");
+    ASSERT_TRUE(e2e::WriteSolidBmp(red, 400, 300, 0xFF0000));
+    hive.SetDword("ImageCount", 1);
+    hive.SetString("Image00000", red);
+    hive.SetDword("FadeInStyle", 1); // Instant Display
+    hive.SetDword("DisplayDuration", 60);
+    hive.SetDword("DisplayTime", 0);
+    hive.SetDword("CenterPicture", 1);
+    ExposeRun state;
+    expose = &state;
+    SetTimer(nullptr, 0, 50, ExposeStep);
+    EXPECT_EQ(RunSaverWindow(nullptr), 0);
+    expose = nullptr;
+    EXPECT_EQ(state.before, 0xFF0000u);
+    EXPECT_EQ(state.scribbled, 0xFFFFFFu);
+    EXPECT_EQ(state.after, 0xFF0000u);
 }
 
 namespace {
