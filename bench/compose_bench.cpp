@@ -22,7 +22,7 @@ constexpr int kLiteralFrames = 5;       // the literal way takes up to a fifth o
 constexpr int kWarmFrames = 2;          // first frames fault in scratch and caches
 constexpr double kLiteralTarget = 10.0; // at least this much faster, picture of twice the screen's pixels
 constexpr double kFloorTarget = 2.5;    // a whole frame at most this many floors, every case
-constexpr double kStepTarget = 1.0;     // a fade step at most one floor
+constexpr double kStepTarget = 1.5;     // a fade step: guards that steps draw only what changed
 constexpr std::size_t kSlackBytes = 128 * 1024; // working memory beyond the visible area's pixels
 
 struct Screen {

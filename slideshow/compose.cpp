@@ -9,8 +9,9 @@
 
 // Selecting between two rows four pixels at a time takes SSE2, which every x86
 // since 2001 has, and scaling up four pixels at a time SSSE3 (since 2006);
-// older processors take the plain paths.
-#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+// older processors take the plain paths (QUILLOMIR_NO_SIMD builds only those,
+// so that their tests run on any machine).
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && !defined(QUILLOMIR_NO_SIMD)
 #include <emmintrin.h>
 #include <tmmintrin.h>
 #define QUILLOMIR_SSE2 1

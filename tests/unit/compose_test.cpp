@@ -1,8 +1,10 @@
-// Frame composition: size, placement and label arithmetic, and the fast
-// compositor checked pixel for pixel against the literal algorithm (whole
-// scaled picture, frame, label, drawn mask, background piece) over clip boxes.
+// Frame composition: size, placement and label arithmetic, the fast compositor
+// checked pixel for pixel against the literal algorithm (whole scaled picture,
+// frame, label, drawn mask, background piece) over clip boxes, and the
+// rectangles that cover what changed between two masks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -62,9 +64,12 @@ std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, s
     return pic.At(NearestSource(px, pic.width, w), NearestSource(py, pic.height, h));
 }
 
-// Composes through a canvas over the clip box (its background piece already in
-// place, as the platform side leaves it) and checks every pixel of the box.
-void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &clip, bool bottomUp, bool tightView) {
+// Composes through a canvas over the clip box and checks every pixel of it. The
+// background is read from a view over backgroundBox (black outside it) when
+// given, else is in the canvas already, as the platform side leaves it when it
+// reads the background through GDI. With part, only that part is composed.
+void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &clip, bool bottomUp, bool tightView,
+                         const PixelBox *backgroundBox = nullptr, const PixelBox *part = nullptr) {
     std::int32_t w = 0, h = 0;
     ASSERT_TRUE(ScalePictureSize(pic.width, pic.height, f.scale, w, h));
     const PixelBox area = VisibleArea(clip, f.x, f.y, w, h);
@@ -75,20 +80,29 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
     auto at = [&](std::int32_t tx, std::int32_t ty) -> std::uint32_t & {
         return canvas.top[static_cast<std::ptrdiff_t>(ty - clip.top) * canvas.stride + (tx - clip.left)];
     };
-    for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
-        for (std::int32_t tx = area.left; tx < area.right; ++tx) at(tx, ty) = Background(tx, ty);
+    std::vector<std::uint32_t> backgroundPixels;
+    BackgroundView background;
+    if (backgroundBox) {
+        for (std::int32_t ty = backgroundBox->top; ty < backgroundBox->bottom; ++ty)
+            for (std::int32_t tx = backgroundBox->left; tx < backgroundBox->right; ++tx)
+                backgroundPixels.push_back(Background(tx, ty));
+        background = {backgroundPixels.data(), backgroundBox->Width(), *backgroundBox};
+    } else {
+        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
+            for (std::int32_t tx = area.left; tx < area.right; ++tx) at(tx, ty) = Background(tx, ty);
+    }
 
     // A view holding only the source pixels the visible area reads: reading
     // anything else trips AddressSanitizer natively.
-    std::vector<std::uint32_t> part;
+    std::vector<std::uint32_t> sourcePixels;
     PictureView view{pic.pixels.data(), pic.width, 0, 0, pic.width, pic.height};
     if (tightView && !area.Empty()) {
         PixelBox source;
         NearestSourceRange(area.left - f.x, area.right - f.x, pic.width, w, source.left, source.right);
         NearestSourceRange(area.top - f.y, area.bottom - f.y, pic.height, h, source.top, source.bottom);
         for (std::int32_t sy = source.top; sy < source.bottom; ++sy)
-            for (std::int32_t sx = source.left; sx < source.right; ++sx) part.push_back(pic.At(sx, sy));
-        view = {part.data(), source.Width(), source.left, source.top, pic.width, pic.height};
+            for (std::int32_t sx = source.left; sx < source.right; ++sx) sourcePixels.push_back(pic.At(sx, sy));
+        view = {sourcePixels.data(), source.Width(), source.left, source.top, pic.width, pic.height};
     }
 
     const MaskRows rows(f.style, f.level, w, h);
@@ -101,15 +115,25 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
     job.mask = &rows;
     job.frame = f.frame;
     if (f.label) job.label = {f.label->pixels.data(), f.label->box};
+    if (backgroundBox) job.background = &background;
     FrameComposer composer;
-    composer.Compose(job, canvas);
+    composer.Compose(job, canvas, part ? *part : clip);
 
     MaskBuffer mask(w, h);
     DrawTransitionMask(mask, f.style, f.level);
+    auto within = [](const PixelBox &b, std::int32_t tx, std::int32_t ty) {
+        return tx >= b.left && tx < b.right && ty >= b.top && ty < b.bottom;
+    };
     for (std::int32_t ty = clip.top; ty < clip.bottom; ++ty)
         for (std::int32_t tx = clip.left; tx < clip.right; ++tx) {
-            const bool inside = tx >= area.left && tx < area.right && ty >= area.top && ty < area.bottom;
-            const std::uint32_t expected = inside ? LiteralPixel(pic, f, w, h, mask, tx - f.x, ty - f.y) : kUntouched;
+            std::uint32_t expected = kUntouched;
+            if (within(area, tx, ty) && (!part || within(*part, tx, ty))) {
+                expected = LiteralPixel(pic, f, w, h, mask, tx - f.x, ty - f.y);
+                if (backgroundBox && !mask.At(tx - f.x, ty - f.y))
+                    expected = within(*backgroundBox, tx, ty) ? Background(tx, ty) : 0;
+            } else if (within(area, tx, ty) && !backgroundBox) {
+                expected = Background(tx, ty);
+            }
             ASSERT_EQ(at(tx, ty), expected) << "at " << tx << "," << ty;
         }
 }
@@ -269,12 +293,21 @@ TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
                 const Label label = MakeLabel(ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)}));
                 const Frame f{pick(clip.left - w / 2, clip.right - w / 2), pick(clip.top - h / 2, clip.bottom - h / 2),
                               scale, style, level, pick(0, 1) == 1, pick(0, 1) ? &label : nullptr};
+                // Half the time the background comes from a view, partly
+                // outside it; a third of the time only a part is composed.
+                const PixelBox backgroundBox{pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 20),
+                                             pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 20, clip.bottom + 5)};
+                const PixelBox part{pick(clip.left, clip.left + 40), pick(clip.top, clip.top + 30),
+                                    pick(clip.right - 40, clip.right), pick(clip.bottom - 30, clip.bottom)};
+                const bool viewed = pick(0, 1) == 1, partly = pick(0, 2) == 0;
                 SCOPED_TRACE(testing::Message() << "style " << style << " level " << level << " picture "
                                                 << pic.width << "x" << pic.height << " scale " << scale << " at "
                                                 << f.x << "," << f.y << " frame " << f.frame << " label "
                                                 << (f.label != nullptr) << " clip " << clip.left << "," << clip.top
-                                                << "," << clip.right << "," << clip.bottom);
-                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1);
+                                                << "," << clip.right << "," << clip.bottom << " view " << viewed
+                                                << " part " << partly);
+                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1, viewed ? &backgroundBox : nullptr,
+                                    partly ? &part : nullptr);
                 if (testing::Test::HasFatalFailure()) return;
             }
 }
@@ -284,9 +317,91 @@ TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
     // half selects every other pixel: both paths through the row scratch.
     const Picture pic = MakePicture(130, 150);
     const PixelBox clip{0, 0, 200, 200};
-    for (std::int32_t level : {10, 50, 90}) {
-        CheckAgainstLiteral(pic, {3, 5, 100, kVerticalMesh, level, true, nullptr}, clip, true, true);
-        CheckAgainstLiteral(pic, {3, 5, 100, kDissolve, level, false, nullptr}, clip, false, true);
-        CheckAgainstLiteral(pic, {-7, 5, 140, kDissolve, level, true, nullptr}, clip, true, true);
+    for (std::int32_t level : {10, 50, 90})
+        for (const PixelBox *view : {static_cast<const PixelBox *>(nullptr), &clip}) {
+            CheckAgainstLiteral(pic, {3, 5, 100, kVerticalMesh, level, true, nullptr}, clip, true, true, view);
+            CheckAgainstLiteral(pic, {3, 5, 100, kDissolve, level, false, nullptr}, clip, false, true, view);
+            CheckAgainstLiteral(pic, {-7, 5, 140, kDissolve, level, true, nullptr}, clip, true, true, view);
+            CheckAgainstLiteral(pic, {-7, -9, 140, kVerticalMesh, level, true, nullptr}, clip, false, true, view);
+        }
+    // Columns 9 pixels wide: runs long enough to be copied one by one.
+    const Picture tall = MakePicture(100, 900);
+    const PixelBox high{0, 0, 160, 1000};
+    for (std::int32_t scale : {100, 150})
+        CheckAgainstLiteral(tall, {-20, 10, scale, kVerticalMesh, 50, true, nullptr}, high, true, false, &high);
+}
+
+TEST(Compose, ChangedRectanglesCoverEveryPixelWhoseMaskChanged) {
+    std::mt19937 random(7);
+    auto pick = [&](std::int32_t lo, std::int32_t hi) {
+        return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
+    };
+    for (int round = 0; round < 300; ++round) {
+        const std::int32_t w = pick(1, 260), h = pick(1, 230);
+        // Mostly one style a step or a few apart, as a fade goes; now and then anything.
+        const std::int32_t style = pick(-1, 7), level = pick(0, 100);
+        const bool any = round % 5 == 0;
+        const std::int32_t beforeStyle = any ? pick(-1, 7) : style;
+        const std::int32_t beforeLevel = any ? pick(0, 100) : std::clamp(level - pick(-3, 3), 0, 100);
+        const PixelBox clip{pick(-10, 20), pick(-10, 20), pick(100, 300), pick(80, 260)};
+        const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2), y = pick(clip.top - h / 2, clip.bottom - h / 2);
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << x << "," << y << " style " << beforeStyle
+                                        << " level " << beforeLevel << " to style " << style << " level " << level);
+        const MaskRows before(beforeStyle, beforeLevel, w, h), after(style, level, w, h);
+        FrameJob job;
+        job.x = x;
+        job.y = y;
+        job.width = w;
+        job.height = h;
+        job.mask = &after;
+        FrameComposer composer;
+        ChangedArea changed;
+        changed.Clear();
+        composer.FindChanges(job, before, clip, changed);
+        const PixelBox area = VisibleArea(clip, x, y, w, h);
+        std::vector<std::uint8_t> covered(static_cast<size_t>(clip.Width()) * clip.Height(), 0);
+        for (const PixelBox &box : changed.Boxes()) {
+            ASSERT_FALSE(box.Empty());
+            ASSERT_TRUE(box.left >= area.left && box.top >= area.top && box.right <= area.right &&
+                        box.bottom <= area.bottom);
+            for (std::int32_t ty = box.top; ty < box.bottom; ++ty)
+                for (std::int32_t tx = box.left; tx < box.right; ++tx)
+                    covered[static_cast<size_t>(ty - clip.top) * clip.Width() + (tx - clip.left)] = 1;
+        }
+        MaskBuffer was(w, h), now(w, h);
+        DrawTransitionMask(was, beforeStyle, beforeLevel);
+        DrawTransitionMask(now, style, level);
+        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
+            for (std::int32_t tx = area.left; tx < area.right; ++tx)
+                if (was.At(tx - x, ty - y) != now.At(tx - x, ty - y)) {
+                    ASSERT_TRUE(covered[static_cast<size_t>(ty - clip.top) * clip.Width() + (tx - clip.left)])
+                        << "at " << tx << "," << ty;
+                }
     }
+
+    // A ring of an ellipse step on a full screen: a few rectangles that each
+    // arc grows down its own side, not a row each from arc to arc.
+    const MaskRows before(kEllipseOutwards, 50, 2400, 1800), after(kEllipseOutwards, 51, 2400, 1800);
+    FrameJob job;
+    job.x = -240;
+    job.y = -360;
+    job.width = 2400;
+    job.height = 1800;
+    job.mask = &after;
+    FrameComposer composer;
+    ChangedArea changed;
+    changed.Clear();
+    const PixelBox screen{0, 0, 1920, 1080};
+    composer.FindChanges(job, before, screen, changed);
+    std::int64_t pixels = 0, area = 0;
+    std::vector<MaskSpan> revealed, hidden, a, b;
+    for (std::int32_t ty = 0; ty < 1080; ++ty) {
+        MaskRowChange(before, after, ty + 360, 240, 2160, revealed, hidden, a, b);
+        for (const MaskSpan &span : revealed) pixels += span.end - span.begin;
+        for (const MaskSpan &span : hidden) pixels += span.end - span.begin;
+    }
+    const std::vector<PixelBox> &boxes = changed.Boxes();
+    for (const PixelBox &box : boxes) area += std::int64_t{box.Width()} * box.Height();
+    EXPECT_LT(boxes.size(), 100u);
+    EXPECT_LT(area, 5 * pixels);
 }
