@@ -69,7 +69,8 @@ std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, s
 // given, else is in the canvas already, as the platform side leaves it when it
 // reads the background through GDI. With part, only that part is composed.
 void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &clip, bool bottomUp, bool tightView,
-                         const PixelBox *backgroundBox = nullptr, const PixelBox *part = nullptr) {
+                         const PixelBox *backgroundBox = nullptr, const PixelBox *part = nullptr,
+                         FrameComposer *shared = nullptr) {
     std::int32_t w = 0, h = 0;
     ASSERT_TRUE(ScalePictureSize(pic.width, pic.height, f.scale, w, h));
     const PixelBox area = VisibleArea(clip, f.x, f.y, w, h);
@@ -116,8 +117,8 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
     job.frame = f.frame;
     if (f.label) job.label = {f.label->pixels.data(), f.label->box};
     if (backgroundBox) job.background = &background;
-    FrameComposer composer;
-    composer.Compose(job, canvas, part ? *part : clip);
+    FrameComposer own;
+    (shared ? *shared : own).Compose(job, canvas, part ? *part : clip);
 
     MaskBuffer mask(w, h);
     DrawTransitionMask(mask, f.style, f.level);
@@ -282,6 +283,7 @@ TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
     const Picture pictures[] = {MakePicture(37, 23), MakePicture(64, 48), MakePicture(130, 105)};
     const std::int32_t scales[] = {100, 150, 37, 250, 100, 80};
     const std::int32_t levels[] = {0, 1, 13, 50, 77, 99, 100};
+    FrameComposer composer; // one for all, as a show keeps it from frame to frame and picture to picture
     for (std::int32_t style = -1; style <= 7; ++style)
         for (std::int32_t level : levels)
             for (int round = 0; round < 3; ++round) {
@@ -307,7 +309,7 @@ TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
                                                 << "," << clip.right << "," << clip.bottom << " view " << viewed
                                                 << " part " << partly);
                 CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1, viewed ? &backgroundBox : nullptr,
-                                    partly ? &part : nullptr);
+                                    partly ? &part : nullptr, &composer);
                 if (testing::Test::HasFatalFailure()) return;
             }
 }
@@ -324,6 +326,14 @@ TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
             CheckAgainstLiteral(pic, {-7, 5, 140, kDissolve, level, true, nullptr}, clip, true, true, view);
             CheckAgainstLiteral(pic, {-7, -9, 140, kVerticalMesh, level, true, nullptr}, clip, false, true, view);
         }
+    // Two pictures scaled to the same width at the same place: the second
+    // must not take the first one's columns.
+    FrameComposer composer;
+    const Picture narrow = MakePicture(64, 48), narrower = MakePicture(48, 40);
+    CheckAgainstLiteral(narrow, {5, 5, 150, kFourCorners, 40, true, nullptr}, clip, false, false, &clip, nullptr,
+                        &composer);
+    CheckAgainstLiteral(narrower, {5, 5, 200, kFourCorners, 60, true, nullptr}, clip, false, false, &clip, nullptr,
+                        &composer);
     // Columns 9 pixels wide: runs long enough to be copied one by one.
     const Picture tall = MakePicture(100, 900);
     const PixelBox high{0, 0, 160, 1000};
