@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr int kFrames = 25;             // the fastest of these counts
+constexpr int kRounds = 3;              // each case's frames are taken in rounds spread over the run
+constexpr int kFrames = 9;              // per round; the fastest of all rounds counts
 constexpr int kLiteralFrames = 5;       // the literal way takes up to a fifth of a second a frame
 constexpr int kWarmFrames = 2;          // first frames fault in scratch and caches
 constexpr double kLiteralTarget = 10.0; // at least this much faster, picture of twice the screen's pixels
@@ -41,7 +42,8 @@ struct Result {
     Screen screen;
     PictureCase picture;
     Mode mode;
-    double literalMs, oursMs, stepMs, floorMs; // the fastest frame of each
+    std::vector<double> literal, ours, step, floor; // every frame's time
+    double literalMs, oursMs, stepMs, floorMs;      // the fastest of each
     std::size_t frameBytes, visibleBytes;
     bool twiceTheScreen; // the scaled picture has at least twice the screen's pixels
 };
@@ -113,7 +115,8 @@ std::string CaseName(const Screen &s, const PictureCase &p, const Mode &m) {
     return name;
 }
 
-void RunScreen(const Screen &screen, std::vector<Result> &results) {
+// One round over the cases of a screen; the first round adds them to results.
+void RunScreen(const Screen &screen, int round, std::vector<Result> &results, std::size_t &next) {
     HWND window = CreateWindowExA(WS_EX_TOPMOST, "ComposeBench", "Compose benchmark", WS_POPUP | WS_VISIBLE, 0, 0,
                                   screen.width, screen.height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window) return;
@@ -137,21 +140,23 @@ void RunScreen(const Screen &screen, std::vector<Result> &results) {
         const int sw = p.width * p.scale / 100, sh = p.height * p.scale / 100;
         const int x = screen.width / 2 - sw / 2, y = screen.height / 2 - sh / 2;
         for (const Mode &m : modes) {
-            Result r{CaseName(screen, p, m), screen, p, m, 0, 0, 0, 0, 0, 0,
-                     std::int64_t{sw} * sh >= 2 * std::int64_t{screen.width} * screen.height};
-            r.visibleBytes = static_cast<std::size_t>(std::min(screen.width, sw)) * std::min(screen.height, sh) * 4;
+            if (round == 0)
+                results.push_back({CaseName(screen, p, m), screen, p, m, {}, {}, {}, {}, 0, 0, 0, 0, 0,
+                                   static_cast<std::size_t>(std::min(screen.width, sw)) * std::min(screen.height, sh) * 4,
+                                   std::int64_t{sw} * sh >= 2 * std::int64_t{screen.width} * screen.height});
+            Result &r = results[next++];
             auto compose = [&](int level, FrameCanvas *canvas) {
                 ComposeFrame(dc, x, y, palette, picture, p.scale, level, snapshot, TRUE, m.style, m.clock, nullptr,
                              canvas);
             };
-            // The literal way runs on its own: its picture-sized surfaces,
-            // allocated and freed every frame, would slow whatever ran next.
-            std::vector<double> literal, ours, step, floor;
-            for (int i = 0; i < kWarmFrames + kLiteralFrames; ++i) {
+            // The literal way runs on its own, once: its picture-sized
+            // surfaces, allocated and freed every frame, would slow whatever
+            // ran next, and it is far from the others anyway.
+            for (int i = 0; round == 0 && i < kWarmFrames + kLiteralFrames; ++i) {
                 const double t = TimeMs([&] {
                     LiteralComposeFrame(dc, x, y, palette, picture, p.scale, m.level, snapshot, TRUE, m.style, m.clock);
                 });
-                if (i >= kWarmFrames) literal.push_back(t);
+                if (i >= kWarmFrames) r.literal.push_back(t);
             }
             // Ours and the floor take turns frame by frame, so a busy spell of
             // the machine falls on all alike, and the ratios compare the fastest
@@ -170,21 +175,10 @@ void RunScreen(const Screen &screen, std::vector<Result> &results) {
                 const double next = TimeMs([&] { compose(m.level, &canvas); });
                 const double copy = TimeMs([&] { BitBlt(dc, 0, 0, screen.width, screen.height, floorDc, 0, 0, SRCCOPY); });
                 if (i < kWarmFrames) continue;
-                ours.push_back(whole);
-                step.push_back(next);
-                floor.push_back(copy);
+                r.ours.push_back(whole);
+                r.step.push_back(next);
+                r.floor.push_back(copy);
             }
-            r.literalMs = Fastest(literal);
-            r.oursMs = Fastest(ours);
-            r.stepMs = Fastest(step);
-            r.floorMs = Fastest(floor);
-            std::printf("case=%s literal_ms=%.3f ours_ms=%.3f step_ms=%.3f floor_ms=%.3f ours_vs_literal=%.4f "
-                        "ours_vs_floor=%.2f step_vs_floor=%.3f literal_vs_floor=%.1f frame_bytes=%u\n",
-                        r.name.c_str(), r.literalMs, r.oursMs, r.stepMs, r.floorMs, r.oursMs / r.literalMs,
-                        r.oursMs / r.floorMs, r.stepMs / r.floorMs, r.literalMs / r.floorMs,
-                        static_cast<unsigned>(r.frameBytes));
-            std::fflush(stdout);
-            results.push_back(r);
             PumpMessages();
         }
         DeleteObject(picture);
@@ -216,18 +210,32 @@ int main() {
     RegisterClassA(&windowClass);
 
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    std::printf("screen %dx%d, fastest of %d frames (literal %d)\n", screenWidth, screenHeight, kFrames,
-                kLiteralFrames);
+    std::printf("screen %dx%d, fastest of %d rounds of %d frames (literal %d)\n", screenWidth, screenHeight, kRounds,
+                kFrames, kLiteralFrames);
     std::vector<Result> results;
     bool met = true;
-    for (const Screen &s : {Screen{1024, 768}, Screen{1920, 1080}, Screen{3840, 2160}}) {
-        // A smaller screen is a window of its size: the snapshot and the floor follow the window.
-        if (s.width > screenWidth || s.height > screenHeight) {
-            std::printf("missing %dx%d: the screen is %dx%d\n", s.width, s.height, screenWidth, screenHeight);
-            met = false;
-            continue;
+    for (int round = 0; round < kRounds; ++round) {
+        std::size_t next = 0;
+        for (const Screen &s : {Screen{1024, 768}, Screen{1920, 1080}, Screen{3840, 2160}}) {
+            // A smaller screen is a window of its size: the snapshot and the floor follow the window.
+            if (s.width > screenWidth || s.height > screenHeight) {
+                if (round == 0) std::printf("missing %dx%d: the screen is %dx%d\n", s.width, s.height, screenWidth, screenHeight);
+                met = false;
+                continue;
+            }
+            RunScreen(s, round, results, next);
         }
-        RunScreen(s, results);
+    }
+    for (Result &r : results) {
+        r.literalMs = Fastest(r.literal);
+        r.oursMs = Fastest(r.ours);
+        r.stepMs = Fastest(r.step);
+        r.floorMs = Fastest(r.floor);
+        std::printf("case=%s literal_ms=%.3f ours_ms=%.3f step_ms=%.3f floor_ms=%.3f ours_vs_literal=%.4f "
+                    "ours_vs_floor=%.2f step_vs_floor=%.3f literal_vs_floor=%.1f frame_bytes=%u\n",
+                    r.name.c_str(), r.literalMs, r.oursMs, r.stepMs, r.floorMs, r.oursMs / r.literalMs,
+                    r.oursMs / r.floorMs, r.stepMs / r.floorMs, r.literalMs / r.floorMs,
+                    static_cast<unsigned>(r.frameBytes));
     }
 
     std::printf("\n| Screen | Picture | Scale | Style | Level | Clock | Literal / floor | Ours / floor | Step / floor "
