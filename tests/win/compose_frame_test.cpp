@@ -538,19 +538,25 @@ TEST(ComposeFrame, ShowCanvasCopiesOnlyWhatChangedUntilInvalidated) {
     HBITMAP snapshot = MakeDibSnapshot(640, 480);
     FrameCanvas canvas;
     Surface shown(640, 480);
-    auto draw = [&](int level, BOOL clock) {
-        ComposeFrame(shown.Dc(), 20, 30, nullptr, picture, 100, level, snapshot, TRUE, kFourCorners, clock, nullptr,
-                     &canvas);
+    auto draw = [&](int level, BOOL clock = FALSE) {
+        ComposeFrame(shown.Dc(), 20, 30, nullptr, picture, 100, level, snapshot, TRUE, kHorizontalMesh, clock,
+                     nullptr, &canvas);
     };
-    // Between two levels the corners grow; a mark in the middle survives the
-    // second frame, and goes with the first frame after Invalidate.
-    draw(10, FALSE);
-    const std::uint32_t middle = shown.At(320, 230);
+    // Bars 6 rows high grow by 6 columns a level: from 10 to 11 the bar of rows
+    // 6..11 reaches columns 60..65. Marks there and in the middle survive the
+    // step to 12, which copies columns 66..71, and go with the first frame
+    // after Invalidate.
+    draw(10);
+    draw(11);
+    const std::uint32_t revealed = shown.At(20 + 61, 30 + 7), middle = shown.At(320, 230);
+    shown.Set(20 + 61, 30 + 7, 0x0000FF);
     shown.Set(320, 230, 0x0000FF);
-    draw(11, FALSE);
+    draw(12);
+    EXPECT_EQ(shown.At(20 + 61, 30 + 7), 0x0000FFu) << "the step before was copied again";
     EXPECT_EQ(shown.At(320, 230), 0x0000FFu);
     canvas.Invalidate();
-    draw(11, FALSE);
+    draw(12);
+    EXPECT_EQ(shown.At(20 + 61, 30 + 7), revealed);
     EXPECT_EQ(shown.At(320, 230), middle);
 
     // Held with the clock: while the time stands still nothing is copied; when
@@ -563,7 +569,7 @@ TEST(ComposeFrame, ShowCanvasCopiesOnlyWhatChangedUntilInvalidated) {
     for (int i = 0; i < 150; ++i) {
         Sleep(20);
         Surface fresh(640, 480);
-        ComposeFrame(fresh.Dc(), 20, 30, nullptr, picture, 100, 100, snapshot, TRUE, kFourCorners, TRUE);
+        ComposeFrame(fresh.Dc(), 20, 30, nullptr, picture, 100, 100, snapshot, TRUE, kHorizontalMesh, TRUE);
         draw(100, TRUE);
         GetLocalTime(&now);
         if (now.wSecond == start.wSecond) continue;
