@@ -1,5 +1,5 @@
 // The stand-ins' password store arithmetic: SHA-256, HMAC and PBKDF2 against
-// published vectors, the stored record, and the change dialog's verdicts.
+// known vectors, the stored record, and the change dialog's verdicts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
