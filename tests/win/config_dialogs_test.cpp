@@ -131,7 +131,7 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
     Press(IDC_REMOVE_BITMAPS);
 
     // Only a click that checks "Restrict size" asks for the sizes; Cancel there keeps them.
-    auto shown = [](HWND size) {
+    auto sizes = [](HWND size) {
         std::string text;
         for (int id : {IDC_WIDTH_640, IDC_WIDTH_800, IDC_WIDTH_1024, IDC_WIDTH_OTHER, IDC_HEIGHT_480,
                        IDC_HEIGHT_600, IDC_HEIGHT_768, IDC_HEIGHT_OTHER})
@@ -144,10 +144,10 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
         PostMessageA(Item(IDC_RESTRICT_SIZE), BM_CLICK, 0, 0);
         EXPECT_EQ(Wait("Picture Size", 300), nullptr);
         HWND size = PressFor(IDC_RESTRICT_SIZE, "Picture Size");
-        EXPECT_EQ(shown(size), "00010100 700+ -");
+        EXPECT_EQ(sizes(size), "00010100 700+ -");
         SendMessageA(GetDlgItem(size, answer == IDOK ? IDC_HEIGHT_OTHER : IDC_WIDTH_1024), BM_CLICK, 0, 0);
         SetDlgItemTextA(size, IDC_HEIGHT_EDIT, "abc"); // not a number: the fallback
-        EXPECT_EQ(shown(size), answer == IDOK ? "00010001 700+ abc+" : "00100100 700- abc-");
+        EXPECT_EQ(sizes(size), answer == IDOK ? "00010001 700+ abc+" : "00100100 700- abc-");
         PostMessageA(size, WM_COMMAND, answer, 0);
         ASSERT_TRUE(e2e::WaitForWindowGone(size));
     }
@@ -234,6 +234,7 @@ TEST_F(ConfigDialog, HelpOpensAboutAndShowOpensTheViewerUntilAClickOrAKey) {
     const std::pair<UINT, WPARAM> closers[] = {{WM_CHAR, 'q'},         {WM_LBUTTONDOWN, 0},
                                                {WM_RBUTTONDOWN, 0},    {WM_COMMAND, IDOK},
                                                {WM_COMMAND, IDCANCEL}, {WM_SYSCOMMAND, SC_CLOSE}};
+    SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER); // off the desktop's centre
     int gdiRoom = 0;
     for (const auto &[message, wParam] : closers) {
         if (message == WM_CHAR) { // a real double-click on the first row
