@@ -65,7 +65,7 @@ TEST(ConfigPictureSize, APresetShowsItsButtonAnyOtherValueShowsOther) {
 }
 
 TEST(ConfigGeometry, CentringTruncatesHalvesStopsAtZeroAndIconsFitTheirButtons) {
-    EXPECT_EQ(CentredStart(100, 301, 101), 100 + 150 - 50);
+    EXPECT_EQ(CentredStart(100, 301, 101), 200); // halves truncated: 100 + 150 - 50
     EXPECT_EQ(CentredStart(0, 1024, 3000), 0);
     EXPECT_EQ(ButtonIconSize(40, 32), 32); // the largest drawn icon that fits the button
     EXPECT_EQ(ButtonIconSize(31, 40), 24);

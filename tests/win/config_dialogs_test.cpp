@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -109,7 +108,7 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
     std::string shown;
     for (int id : {IDC_DURATION_LABEL, IDC_IMAGE_SIZE_LABEL, IDC_SPEED_LABEL, IDC_STEP_LABEL, IDC_FADE_IN_LIST,
                    IDC_FADE_OUT_LIST})
-        shown += Text(Item(id)) + "|"; // no fade-in style is selected: there is none 8
+        shown += Text(Item(id)) + "|"; // a fade-in of 8 names no item: none is selected
     for (int id : {IDC_CLEAR_SCREEN, IDC_REMOVE_BITMAPS, IDC_DISPLAY_TIME, IDC_CENTER_PICTURE, IDC_RESTRICT_SIZE})
         shown += IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? '1' : '0';
     EXPECT_EQ(shown, "100 secs|75 %|30 fps|5 ppf||Dissolve|10011");
