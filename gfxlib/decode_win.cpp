@@ -1,7 +1,9 @@
 // Picture decoding for gfxlib: opens the file itself (regular files only),
 // peeks at the header to refuse oversized pictures early, lets WIC decode the
 // first frame, and applies the GIF canvas, EXIF orientation and alpha rules.
-// No decoder of our own; no exception or handle escapes.
+// Windows bitmaps are read by our own bounds-checked reader instead: Wine's
+// codec leaves the pixels an RLE delta skips as whatever memory held. No
+// exception or handle escapes.
 #include "gfxlib/decode_win.h"
 
 #include <wincodec.h>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfxlib/bitmap_file.h"
 #include "gfxlib/picture_header.h"
 #include "gfxlib/pixels.h"
 
@@ -19,6 +22,9 @@ namespace {
 constexpr DWORD kHeadBytes = 256 * 1024;
 // Rows decoded at a time when they must be moved for the orientation.
 constexpr std::size_t kStripBytes = 1024 * 1024;
+// The largest bitmap within the pixel budget (32 bits a pixel) and its headers;
+// pixel data must lie within this much of the file.
+constexpr DWORD kMostBitmapBytes = kMaxPicturePixels * 4 + 64 * 1024;
 
 template <typename T> class ComRef {
 public:
@@ -103,9 +109,10 @@ bool ReadHead(HANDLE file, std::vector<std::uint8_t> *head) {
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
 }
 
+// Bitmaps never reach WIC (see DecodeBitmapFile).
 bool IsSupportedContainer(const GUID &format) {
     return IsEqualGUID(format, GUID_ContainerFormatJpeg) || IsEqualGUID(format, GUID_ContainerFormatGif) ||
-           IsEqualGUID(format, GUID_ContainerFormatBmp) || IsEqualGUID(format, GUID_ContainerFormatPng);
+           IsEqualGUID(format, GUID_ContainerFormatPng);
 }
 
 bool QueryUi2(IWICMetadataQueryReader *reader, const wchar_t *name, UINT *value) {
@@ -223,12 +230,40 @@ HBITMAP DecodeWithWic(HANDLE file, HDC dc, int orientation, SIZE *size) {
     if (!bits) return nullptr;
 
     if (!FillPixels(converter.Get(), frameWidth, frameHeight, canvas, orientation, bits)) return nullptr;
-    // Bitmaps' 32-bit variants often carry an alpha byte nobody filled in.
-    FlattenOverBlack(bits, std::size_t{canvas.width} * canvas.height, IsEqualGUID(container, GUID_ContainerFormatBmp));
+    FlattenOverBlack(bits, std::size_t{canvas.width} * canvas.height, false);
 
     size->cx = width;
     size->cy = height;
     return picture.Release();
+}
+
+// A bitmap file, read through a read-only view of it: sound ones show,
+// damaged ones are refused.
+HBITMAP DecodeBitmapFile(HANDLE file, HDC dc, SIZE *size) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file, &length)) return nullptr;
+    const DWORD viewBytes = length.QuadPart < kMostBitmapBytes ? static_cast<DWORD>(length.QuadPart) : kMostBitmapBytes;
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) return nullptr;
+    const auto *bytes = static_cast<const std::uint8_t *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, viewBytes));
+    BitmapHolder picture; // deletes one whose pixels turn out damaged
+    BitmapLayout layout;
+    HBITMAP decoded = nullptr;
+    if (bytes && ReadBitmapLayout(bytes, viewBytes, &layout)) {
+        std::uint32_t *bits = nullptr;
+        const auto width = static_cast<std::int32_t>(layout.width), height = static_cast<std::int32_t>(layout.height);
+        picture.Reset(CreateTopDownDib(dc, width, height, &bits));
+        if (bits && DecodeBitmapPixels(bytes, viewBytes, layout, bits)) {
+            // 32-bit bitmaps often carry an alpha byte nobody filled in.
+            FlattenOverBlack(bits, std::size_t{layout.width} * layout.height, true);
+            size->cx = width;
+            size->cy = height;
+            decoded = picture.Release();
+        }
+    }
+    if (bytes) UnmapViewOfFile(bytes);
+    CloseHandle(mapping);
+    return decoded;
 }
 
 } // namespace
@@ -243,5 +278,6 @@ HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
     if (PeekDeclaredSize(head.data(), head.size(), &declaredWidth, &declaredHeight) &&
         !FitsPixelBudget(declaredWidth, declaredHeight))
         return nullptr;
+    if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return DecodeBitmapFile(file.Get(), dc, size);
     return DecodeWithWic(file.Get(), dc, ReadJpegOrientation(head.data(), head.size()), size);
 }
