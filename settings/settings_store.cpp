@@ -1,6 +1,7 @@
 // Load and save of the settings record: which values, in which order, with
-// which defaults. The save writes the new list before it removes stale names,
-// so an interrupted save never loses the user's pictures.
+// which defaults. The save writes the new pictures, then their count, then
+// removes stale names: a save cut short at any write leaves a list of old and
+// new pictures, never an empty slot or a lost list.
 #include "settings/settings_store.h"
 
 #include <cstdlib>
@@ -83,12 +84,14 @@ void SaveSettingsTo(SettingsBackend &store, const Settings *settings) {
 
     const std::int32_t oldCount = store.ReadInteger(IDS_IMAGE_COUNT, 0);
     const std::int32_t newCount = settings->Images && settings->ImageCount > 0 ? settings->ImageCount : 0;
-    store.WriteInteger(IDS_IMAGE_COUNT, newCount);
+    // The count goes last: written first, a longer list would show empty
+    // slots (saved as such by the next OK) until its pictures were written.
     for (std::int32_t i = 0; i < newCount; ++i) {
         char name[kImageValueNameSize];
         FormatImageValueName(i, name);
         store.WriteText(name, SlotText(settings->Images[i].path).c_str());
     }
+    store.WriteInteger(IDS_IMAGE_COUNT, newCount);
     DeleteStaleImages(store, newCount, oldCount);
     store.Close();
 }
