@@ -4,8 +4,10 @@
 // new pictures, never an empty slot or a lost list.
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "settings/settings_rules.h"
@@ -48,14 +50,17 @@ void LoadSettingsFrom(SettingsBackend &store, Settings *settings) {
 }
 
 // Removes the old list's names from the new count up; the names come from the
-// store itself, so a damaged old count costs nothing.
+// store itself, so a damaged old count costs nothing. Last name first: a
+// registry that keeps its values in order then moves none of the others.
 static void DeleteStaleImages(SettingsBackend &store, std::int32_t newCount, std::int32_t oldCount) {
     if (oldCount <= newCount) return;
+    std::vector<std::string> stale;
     for (const std::string &name : store.ValueNames()) {
         std::int32_t index = 0;
-        if (ParseImageValueName(name.c_str(), &index) && index >= newCount && index < oldCount)
-            store.DeleteValue(name.c_str());
+        if (ParseImageValueName(name.c_str(), &index) && index >= newCount && index < oldCount) stale.push_back(name);
     }
+    std::sort(stale.begin(), stale.end());
+    for (auto name = stale.rbegin(); name != stale.rend(); ++name) store.DeleteValue(name->c_str());
 }
 
 // A slot's text, never read past the slot even when it lacks its NUL.

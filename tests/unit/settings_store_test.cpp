@@ -84,7 +84,7 @@ public:
 Settings WithImages(std::int32_t count) {
     Settings settings = {};
     settings.ImageCount = count;
-    settings.Images = static_cast<PictureSlot *>(std::calloc(count, sizeof(PictureSlot)));
+    settings.Images = static_cast<PictureSlot *>(std::calloc(static_cast<std::size_t>(count > 0 ? count : 1), sizeof(PictureSlot)));
     for (std::int32_t i = 0; i < count; ++i) std::snprintf(settings.Images[i].path, kSlotSize, "P%d", i);
     return settings;
 }
@@ -104,7 +104,7 @@ TEST(SettingsStoreAlgorithm, SaveWritesTheValuesInTheirOrderAndTheListBeforeRemo
         "set RemoveBitmaps",   "set FilterIndex",   "set FadeInStyle",   "set FadeOutStyle",
         "set StepSize",        "set DisplayTime",   "set CenterPicture", "set RestrictSize",
         "set MaxWidth",        "set MaxHeight",     "set FileDirectory", "set Image00000",
-        "set Image00001",      "set ImageCount",    "delete Image00002", "delete Image00003"};
+        "set Image00001",      "set ImageCount",    "delete Image00003", "delete Image00002"};
     EXPECT_EQ(store.log, expected);
     EXPECT_EQ(store.integers["ImageCount"], 2);
     EXPECT_EQ(store.text["Image00001"], "P1");

@@ -100,7 +100,10 @@ TEST_F(ConfigDialog, ShowsEveryStoredOptionAndOkStoresThemUnchanged) {
     registry_.PutDword("MaxWidth", 700);
     registry_.PutDword("MaxHeight", 500);
     registry_.PutString("FileDirectory", "C:\\Pictures");
-    registry_.PutImages({"C:\\Pictures\\Sea.jpg", "C:\\Pictures\\Hill.GIF"});
+    // Paths as other tools write them (forward slashes, trailing spaces) are shown and kept as they are.
+    const std::vector<std::string> paths = {"C:\\Pictures\\Sea.jpg", "C:\\Pictures\\Hill.GIF",
+                                            "C:/Pictures/Forward.bmp", "C:\\Pictures\\Trailing.jpg  "};
+    registry_.PutImages(paths);
     ASSERT_NE(Open(), nullptr);
 
     EXPECT_EQ(WindowText(dialog_), "Quillomir");
@@ -120,7 +123,7 @@ TEST_F(ConfigDialog, ShowsEveryStoredOptionAndOkStoresThemUnchanged) {
     EXPECT_EQ(ItemText(dialog_, IDC_FADE_IN_LIST), "Horizontal Mesh");
     EXPECT_EQ(ItemText(dialog_, IDC_FADE_OUT_LIST), "Four Corners");
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST))) << "fade-out list follows box 1009";
-    EXPECT_EQ(Items(), (std::vector<std::string>{"C:\\Pictures\\Sea.jpg", "C:\\Pictures\\Hill.GIF"}));
+    EXPECT_EQ(Items(), paths);
     EXPECT_EQ(ListSelection(), 0);
     EXPECT_EQ(Enabled(), "++-+++");
     EXPECT_NE(SendMessageA(Item(IDC_ADD), BM_GETIMAGE, IMAGE_ICON, 0), 0) << "icon buttons show icons";
