@@ -1,8 +1,8 @@
-// The About dialog (template 113), the configuration dialog's help page.
+// The About dialog (IDD_ABOUT), the configuration dialog's help page.
 // Stateless; only OK, Enter, the close box and Alt+F4 close it (not Escape).
 #include "config_ui/config_ui.h"
 
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

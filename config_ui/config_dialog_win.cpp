@@ -1,4 +1,4 @@
-// The configuration dialog (template 2003): shows the options of its own
+// The configuration dialog (IDD_CONFIG): shows the options of its own
 // Settings record, routes the list commands to picture_list_win.cpp, commits
 // through the value labels' text on OK and drops everything on Cancel. The
 // store is written only by the commit, and never while the list is lost.
@@ -15,7 +15,7 @@
 
 #include "config_ui/option_rules.h"
 #include "config_ui/picture_list.h"
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_rules.h"
@@ -275,4 +275,9 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     default: return FALSE;
     }
+}
+
+INT_PTR ShowConfigDialog(HWND owner) {
+    RegisterDialogClasses(ModuleInstance());
+    return DialogBoxParamA(ModuleInstance(), MAKEINTRESOURCEA(IDD_CONFIG), owner, ConfigDialogProc, 0);
 }

@@ -1,10 +1,13 @@
-// Configuration user interface: the configuration dialog (template 2003), the
-// Picture Size (115), About (113) and picture viewer (109) dialogs, and the
-// centring that all four use. The dialogs load their templates, strings and
-// icons from the module instance.
+// Configuration user interface: the configuration dialog (IDD_CONFIG), the
+// Picture Size (IDD_PICTURE_SIZE), About (IDD_ABOUT) and picture viewer
+// (IDD_PICTURE_VIEWER) dialogs, and the centring that all four use. The
+// dialogs load their templates, strings and icons from the module instance.
 #pragma once
 
 #include <windows.h>
+
+// The modal configuration dialog: 1 after OK, 0 after Cancel, -1 when it cannot be created.
+INT_PTR ShowConfigDialog(HWND owner);
 
 // The launcher's dialog-class step before the configuration dialog opens:
 // registers no classes of its own, readies the common controls, always TRUE.

@@ -1,5 +1,5 @@
 // The picture list's commands, run by the configuration dialog on its own
-// window (list box 1002). Internal to config_ui: the dialog routes to these.
+// window (IDC_FILE_LIST). Internal to config_ui: the dialog routes to these.
 #pragma once
 
 #include <windows.h>

@@ -13,7 +13,7 @@
 
 #include "config_ui/config_ui.h"
 #include "config_ui/picture_list_rules.h"
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 
 namespace {

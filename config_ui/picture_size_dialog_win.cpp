@@ -1,4 +1,4 @@
-// The Picture Size dialog (template 115): edits MaxWidth and MaxHeight of the
+// The Picture Size dialog (IDD_PICTURE_SIZE): edits MaxWidth and MaxHeight of the
 // configuration dialog's record, written on OK only. It never touches the
 // store; the configuration dialog's OK does.
 #include "config_ui/config_ui.h"

@@ -1,9 +1,9 @@
-// The picture viewer (template 109): one picture at its own size, loaded by
+// The picture viewer (IDD_PICTURE_VIEWER): one picture at its own size, loaded by
 // gfxlib.dll, closed by a typed character, a click, Enter, Escape or its close
 // box. It owns the picture's bitmap and palette from the load until it closes.
 #include "config_ui/config_ui.h"
 
-#include "host/host.h"
+#include "module/module.h"
 #include "picture_loader/picture_loader.h"
 #include "resources/resource.h"
 

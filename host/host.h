@@ -1,5 +1,5 @@
 // The screen-saver host: process entry, modes, the saver window and its close rules.
-// Host state (module instance, Windows 9x flag) is set once by DispatchMode.
+// The module state (module/module.h) is set once by DispatchMode.
 #pragma once
 
 #include <windows.h>
@@ -9,15 +9,6 @@
 
 // Runs the mode that the argument text selects; the result is the exit code.
 LONG DispatchMode(HINSTANCE instance, const char *argumentText);
-
-// Sets the host state as DispatchMode does; also used by tests that host parts of the saver.
-void InitHostState(HINSTANCE instance);
-
-HINSTANCE ModuleInstance();
-bool RunningOnWin9x();
-
-// Modal configuration dialog: 1 after OK, 0 after Cancel, -1 when it cannot be created.
-INT_PTR ShowConfigDialog(HWND owner);
 
 // Full screen without a parent, preview inside the parent; returns when the window is gone.
 LONG RunSaverWindow(HWND parent);

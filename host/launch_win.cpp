@@ -1,24 +1,11 @@
-// Process entry: reads the switch from the command line, records the host state
-// and runs exactly one mode, whose result becomes the exit code.
+// Process entry: reads the switch from the command line, records the module
+// state and runs exactly one mode, whose result becomes the exit code.
 #include "host/host.h"
 
-#include "host/command_line.h"
 #include "config_ui/config_ui.h"
+#include "host/command_line.h"
 #include "host/password.h"
-#include "resources/resource.h"
-
-static HINSTANCE moduleInstance = nullptr;
-static bool runningOnWin9x = false;
-
-HINSTANCE ModuleInstance() { return moduleInstance; }
-bool RunningOnWin9x() { return runningOnWin9x; }
-
-void InitHostState(HINSTANCE instance) {
-    moduleInstance = instance;
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version); // 148
-    runningOnWin9x = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
+#include "module/module.h"
 
 static const char *CharNextStep(const char *text) { return CharNextA(text); }
 
@@ -28,7 +15,7 @@ static HWND WindowFromNumber(std::uint32_t number) {
 }
 
 LONG DispatchMode(HINSTANCE instance, const char *argumentText) {
-    InitHostState(instance);
+    InitModuleState(instance);
     const char *switchPos = FindSwitch(argumentText);
     switch (ClassifySwitch(*switchPos)) {
     case LaunchMode::Config:
@@ -42,7 +29,7 @@ LONG DispatchMode(HINSTANCE instance, const char *argumentText) {
         return parent ? RunSaverWindow(parent) : -1;
     }
     case LaunchMode::ChangePassword: {
-        if (!runningOnWin9x) return -1;
+        if (!RunningOnWin9x()) return -1;
         HWND owner = WindowFromNumber(ParseWindowHandle(SkipSwitchLetter(switchPos)));
         ChangePassword(owner ? owner : GetForegroundWindow());
         return 0;
@@ -57,9 +44,4 @@ void RunFromCommandLine() {
     const char *arguments = SkipProgramName(GetCommandLineA(), CharNextStep);
     LONG result = DispatchMode(GetModuleHandleA(nullptr), arguments);
     ExitProcess(static_cast<UINT>(result));
-}
-
-INT_PTR ShowConfigDialog(HWND owner) {
-    RegisterDialogClasses(moduleInstance);
-    return DialogBoxParamA(moduleInstance, MAKEINTRESOURCEA(IDD_CONFIG), owner, ConfigDialogProc, 0);
 }

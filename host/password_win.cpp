@@ -6,6 +6,7 @@
 
 #include "host/host.h"
 #include "host/password_rules.h"
+#include "module/module.h"
 
 namespace {
 using VerifyScreenSavePwdFn = BOOL(WINAPI *)(HWND);

@@ -5,6 +5,7 @@
 
 #include "host/close_rules.h"
 #include "host/password.h"
+#include "module/module.h"
 #include "slideshow/slideshow.h"
 
 namespace {
@@ -27,9 +28,21 @@ static HIMC savedInputContext = nullptr;
 
 void HideCursor() { SetCursor(nullptr); }
 
+// The slideshow answers a message itself, or leaves it to the close rules.
 static LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return previewMode ? PreviewProc(window, message, wParam, lParam)
-                       : SlideshowProc(window, message, wParam, lParam);
+    LRESULT answer = 0;
+    const bool answered = previewMode ? PreviewProc(window, message, wParam, lParam, &answer)
+                                      : SlideshowProc(window, message, wParam, lParam, &answer);
+    return answered ? answer : DefaultSaverHandling(window, message, wParam, lParam);
+}
+
+// The whole virtual screen, every monitor; the primary screen where the
+// platform knows no virtual screen (Windows 95).
+static RECT VirtualScreen() {
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width <= 0 || height <= 0) return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + width, top + height};
 }
 
 static void DetachInputMethod(HWND window) {
@@ -79,6 +92,14 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_SETTEXT:
         return 0; // the title never changes
+    case WM_DISPLAYCHANGE:
+        if (!previewMode) {
+            // Monitors came or went: cover the new virtual screen before the shows follow it.
+            const RECT screen = VirtualScreen();
+            SetWindowPos(window, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                         screen.bottom - screen.top, SWP_NOACTIVATE);
+        }
+        break;
     case WM_PAINT:
         if (CloseConfirmed()) return DefWindowProcA(window, message, wParam, lParam);
         if (!previewMode) HideCursor();
@@ -161,7 +182,8 @@ LRESULT DefaultSaverHandling(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static HWND CreateSaverWindow(HWND parent, int width, int height) {
+static HWND CreateSaverWindow(HWND parent, const RECT &area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
     WNDCLASSA windowClass = {};
     windowClass.style = kClassStyle;
     windowClass.lpfnWndProc = HostWindowProc;
@@ -172,7 +194,7 @@ static HWND CreateSaverWindow(HWND parent, int width, int height) {
     if (parent)
         return CreateWindowExA(0, kClassName, kPreviewTitle, kPreviewStyle, 0, 0, width, height,
                                parent, nullptr, ModuleInstance(), nullptr);
-    return CreateWindowExA(WS_EX_TOPMOST, kClassName, kFullScreenTitle, kFullScreenStyle, 0, 0,
+    return CreateWindowExA(WS_EX_TOPMOST, kClassName, kFullScreenTitle, kFullScreenStyle, area.left, area.top,
                            width, height, nullptr, nullptr, ModuleInstance(), nullptr);
 }
 
@@ -188,16 +210,14 @@ static LONG RunMessageLoop() {
 }
 
 LONG RunSaverWindow(HWND parent) {
-    int width, height;
+    RECT area = {};
     if (parent) {
         RECT client = {};
         GetClientRect(parent, &client);
-        width = client.right;
-        height = client.bottom;
+        area = {0, 0, client.right, client.bottom};
         previewMode = true;
     } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        area = VirtualScreen();
         HWND running = FindWindowA(kClassName, kFullScreenTitle);
         if (running && IsWindow(running)) {
             SetForegroundWindow(running);
@@ -208,7 +228,7 @@ LONG RunSaverWindow(HWND parent) {
 
     // A window that never existed is a failure, not a clean run: -1.
     LONG result = -1;
-    saverWindow = CreateSaverWindow(parent, width, height);
+    saverWindow = CreateSaverWindow(parent, area);
     if (saverWindow) {
         if (!parent) SetForegroundWindow(saverWindow);
         result = RunMessageLoop();

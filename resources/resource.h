@@ -37,6 +37,8 @@
 #define CMD_FADE_IN_STEP      106
 #define CMD_FADE_OUT_STEP     107
 #define TIMER_CLOCK           108
+// Each monitor's show: the ids above plus its index times this (the primary's are the ids above)
+#define SHOW_ID_STRIDE        1000
 
 // Icons (group icon resources)
 #define IDI_ADD               103

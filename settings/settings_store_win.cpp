@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_store.h"

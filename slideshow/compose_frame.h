@@ -8,8 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The clock label is placed against reference when given (the monitor a show runs
+// on), else against the background's size, else against the screen's.
 void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP picture, int32_t scale,
-                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock);
+                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock,
+                  const SIZE *reference = nullptr);
 
 // Working memory (pixel scratch and temporary surfaces) the last call used, in bytes.
 std::size_t LastComposeFrameBytes();

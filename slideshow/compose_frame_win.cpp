@@ -278,7 +278,7 @@ bool RenderClockLabel(HDC target, const LabelOffset &offset, const PixelBox &vis
 std::size_t LastComposeFrameBytes() { return lastFrameBytes; }
 
 void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP picture, int32_t scale,
-                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock) {
+                  int32_t level, HBITMAP background, BOOL frame, int32_t style, BOOL clock, const SIZE *reference) {
     lastFrameBytes = 0;
     PictureInfo info;
     if (!target || !picture || !ReadPicture(picture, info)) return;
@@ -292,10 +292,15 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         referenceHeight = std::abs(backgroundHeader.bmHeight);
     } else {
         background = nullptr; // not a bitmap: composed over black
-        if (clock) {
+        if (clock && !reference) {
             referenceWidth = GetSystemMetrics(SM_CXSCREEN);
             referenceHeight = GetSystemMetrics(SM_CYSCREEN);
         }
+    }
+
+    if (reference) {
+        referenceWidth = reference->cx;
+        referenceHeight = reference->cy;
     }
 
     level = ClampLevel(level);
@@ -319,7 +324,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
                              area};
     if (!mask.AllWhite()) {
         if (background)
-            bytes += ReadBackground(target, background, referenceWidth, referenceHeight, area, memory);
+            bytes += ReadBackground(target, background, backgroundHeader.bmWidth, std::abs(backgroundHeader.bmHeight), area, memory);
         else
             std::fill(memory, memory + count, 0u);
     }

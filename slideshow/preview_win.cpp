@@ -1,62 +1,70 @@
 // The preview slideshow inside the display settings' small window: each
 // picture fitted and centred on black, changed at the full-screen pace.
-// One preview per process; its state lives here.
+// One preview per process; its state is one struct.
 #include "slideshow/slideshow.h"
 
-#include "host/host.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "slideshow/compose_frame.h"
 #include "slideshow/picture_win.h"
 #include "slideshow/slideshow_rules.h"
 
-static Settings settings = {};
-static std::int32_t nextSlot = 0;
-static Picture picture;
+namespace {
 
-static void OnCreate(HWND window) {
-    LoadSettings(&settings);
-    nextSlot = 0;
+struct Preview {
+    Settings settings = {};
+    std::int32_t nextSlot = 0;
+    Picture picture;
+};
+Preview preview;
+
+void OnCreate(HWND window) {
+    LoadSettings(&preview.settings);
+    preview.nextSlot = 0;
     PostMessageA(window, WM_COMMAND, CMD_NEXT_PICTURE, 0);
     SetTimer(window, TIMER_HOLD,
-             PreviewPeriod(settings.RefreshSpeed, settings.StepSize, settings.DisplayDuration,
-                           settings.RemoveBitmaps != 0),
+             PreviewPeriod(preview.settings.RefreshSpeed, preview.settings.StepSize, preview.settings.DisplayDuration,
+                           preview.settings.RemoveBitmaps != 0),
              nullptr);
 }
 
-static void OnNextPicture(HWND window) {
-    if (settings.ImageCount <= 0 || !settings.Images) return;
-    const char *path = settings.Images[nextSlot].path;
-    if (path[0]) LoadPicture(window, path, picture);
-    nextSlot = nextSlot + 1 >= settings.ImageCount ? 0 : nextSlot + 1;
+void OnNextPicture(HWND window) {
+    if (preview.settings.ImageCount <= 0 || !preview.settings.Images) return;
+    const char *path = preview.settings.Images[preview.nextSlot].path;
+    if (path[0]) LoadPicture(window, path, preview.picture);
+    preview.nextSlot = preview.nextSlot + 1 >= preview.settings.ImageCount ? 0 : preview.nextSlot + 1;
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
 }
 
-static void OnPaint(HWND window) {
+void OnPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    if (picture.Loaded()) {
-        const PreviewFit fit = FitPreview(client.right, client.bottom, picture.size.cx, picture.size.cy);
-        ComposeFrame(dc, client.left + fit.x, client.top + fit.y, picture.palette, picture.bitmap, fit.scale, 100,
+    if (preview.picture.Loaded()) {
+        const PreviewFit fit = FitPreview(client.right, client.bottom, preview.picture.size.cx, preview.picture.size.cy);
+        ComposeFrame(dc, client.left + fit.x, client.top + fit.y, preview.picture.palette, preview.picture.bitmap, fit.scale, 100,
                      nullptr, FALSE, 0, FALSE);
     }
     EndPaint(window, &paint);
 }
 
-static void OnDestroy(HWND window) {
+void OnDestroy(HWND window) {
     KillTimer(window, TIMER_HOLD);
-    ReleasePicture(picture);
-    ReleaseImages(&settings);
+    ReleasePicture(preview.picture);
+    ReleaseImages(&preview.settings);
 }
 
-LRESULT PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+} // namespace
+
+bool PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT *answer) {
     switch (message) {
     case WM_CREATE: OnCreate(window); break;
-    case WM_ERASEBKGND: return 1; // the paint fills the window itself
+    case WM_ERASEBKGND:
+        *answer = 1; // the paint fills the window itself
+        return true;
     case WM_PAINT: OnPaint(window); break;
     case WM_COMMAND:
         if (wParam == CMD_NEXT_PICTURE) OnNextPicture(window);
@@ -67,5 +75,5 @@ LRESULT PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: OnDestroy(window); break;
     default: break;
     }
-    return DefaultSaverHandling(window, message, wParam, lParam);
+    return false;
 }

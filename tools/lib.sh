@@ -8,6 +8,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 xvfb_pid=""
+xephyr_pid=""
 
 # Starts Xvfb on the first free display number from 90 up and exports DISPLAY.
 start_private_display() {
@@ -46,8 +47,31 @@ start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
 }
 
+# Two monitors side by side, as Windows sees them through Xinerama: a Xephyr
+# display with one screen per argument (WxH+X+Y; the first is the primary), on
+# a private Xvfb large enough to hold it. Exports DISPLAY as the Xephyr one.
+start_monitors_display() {
+    start_private_display 4000x2000x24
+    local host="$DISPLAY" n args=()
+    for screen in "$@"; do args+=(-screen "$screen"); done
+    for n in $(seq 141 190); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        DISPLAY="$host" Xephyr ":$n" +xinerama "${args[@]}" -nolisten tcp >/dev/null 2>&1 &
+        xephyr_pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+            kill -0 "$xephyr_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+    done
+    echo "could not start Xephyr" >&2
+    return 1
+}
+
 stop_wine_and_display() {
     wineserver -k >/dev/null 2>&1 || true
+    [ -n "$xephyr_pid" ] && kill "$xephyr_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
+    xephyr_pid=""
 }

@@ -178,8 +178,10 @@ double Screenshot::Share(const RECT &area, std::uint32_t colour) const {
 
 Screenshot CaptureScreen() {
     Screenshot shot;
-    shot.width = GetSystemMetrics(SM_CXSCREEN);
-    shot.height = GetSystemMetrics(SM_CYSCREEN);
+    shot.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    shot.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    shot.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    shot.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -193,7 +195,7 @@ Screenshot CaptureScreen() {
     void *bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, shot.left, shot.top, SRCCOPY);
     GdiFlush();
     std::memcpy(shot.pixels.data(), bits, shot.pixels.size() * sizeof(std::uint32_t));
     SelectObject(memory, old);
@@ -292,8 +294,9 @@ Desktop::Desktop(std::uint32_t colour) {
     windowClass.lpszClassName = "QuillomirTestDesktop";
     UnregisterClassA(windowClass.lpszClassName, windowClass.hInstance);
     RegisterClassA(&windowClass);
-    window_ = CreateWindowExA(WS_EX_NOACTIVATE, windowClass.lpszClassName, "Desktop", WS_POPUP, 0, 0,
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+    window_ = CreateWindowExA(WS_EX_NOACTIVATE, windowClass.lpszClassName, "Desktop", WS_POPUP,
+                              GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr,
                               windowClass.hInstance, nullptr);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     UpdateWindow(window_);

@@ -64,11 +64,14 @@ void PressKey(WORD virtualKey);
 void PressMouseButton(DWORD downFlag, DWORD upFlag);
 void ScrollWheel(int delta);
 
-// The whole screen as 0x00RRGGBB pixels, row by row from the top.
+// The whole virtual screen (every monitor) as 0x00RRGGBB pixels, row by row
+// from the top; At takes screen coordinates.
 struct Screenshot {
-    int width = 0, height = 0;
+    int left = 0, top = 0, width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    std::uint32_t At(int x, int y) const {
+        return pixels[static_cast<size_t>(y - top) * width + static_cast<size_t>(x - left)];
+    }
     // Share of pixels in the rectangle that equal the colour.
     double Share(const RECT &area, std::uint32_t colour) const;
 };

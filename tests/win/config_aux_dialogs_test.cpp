@@ -9,7 +9,7 @@
 #include <string>
 
 #include "config_ui/config_ui.h"
-#include "host/host.h"
+#include "module/module.h"
 #include "picture_loader/picture_loader.h"
 #include "resources/resource.h"
 #include "settings/settings.h"

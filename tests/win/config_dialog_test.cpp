@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include "config_ui/config_ui.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "tests/support/e2e.h"
 #include "tests/win/config_harness.h"

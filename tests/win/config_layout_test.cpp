@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "config_ui/config_ui.h"
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "tests/win/config_harness.h"

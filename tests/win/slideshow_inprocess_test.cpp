@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "tests/support/e2e.h"
 #include "tests/support/gdi_probe.h"
@@ -123,17 +124,20 @@ namespace {
 int cyclesLeft = 0;
 HHOOK cycleHook = nullptr;
 
-// Counts the next-picture commands the saver takes from its queue.
+// Counts the next-picture commands the saver takes from its queue, and now
+// and then tells it the monitor layout changed, so it rebuilds its shows.
 LRESULT CALLBACK CountCycles(int code, WPARAM wParam, LPARAM lParam) {
     const MSG *message = reinterpret_cast<const MSG *>(lParam);
     if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_COMMAND &&
-        message->wParam == CMD_NEXT_PICTURE && --cyclesLeft == 0)
-        PostMessageA(message->hwnd, WM_CLOSE, 0, 0);
+        message->wParam == CMD_NEXT_PICTURE) {
+        if (--cyclesLeft == 0) PostMessageA(message->hwnd, WM_CLOSE, 0, 0);
+        if (cyclesLeft % 40 == 20) PostMessageA(message->hwnd, WM_DISPLAYCHANGE, 32, 0);
+    }
     return CallNextHookEx(cycleHook, code, wParam, lParam);
 }
 } // namespace
 
-TEST(SlideshowInProcess, FiveHundredCyclesLeaveNoGdiObjectBehind) {
+TEST(SlideshowInProcess, FiveHundredCyclesAndLayoutChangesLeaveNoGdiObjectBehind) {
     ScratchHive hive("Soak");
     ASSERT_TRUE(hive.Ready());
     const char *files[] = {"jpeg_baseline.jpg", "jpeg_progressive.jpg", "jpeg_exif6.jpg", "gif_plain.gif",
