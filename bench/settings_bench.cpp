@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "config_ui/config_ui.h"
-#include "host/host.h"
+#include "module/module.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -73,7 +73,7 @@ bool Report(const char *name, double ms) {
 } // namespace
 
 int main() {
-    InitHostState(GetModuleHandleA(nullptr));
+    InitModuleState(GetModuleHandleA(nullptr));
     RegisterDialogClasses(ModuleInstance());
     HKEY scratch = nullptr;
     const char *scratchPath = "Software\\Quillomir settings bench";
