@@ -184,6 +184,7 @@ def damaged():
     write('bad_cut_pixels.bmp', good[:len(good) - 40])
     write('bad_offset_past_end.bmp', good[:10] + struct.pack('<I', len(good) + 10) + good[14:])
     write('bad_zero_width.bmp', good[:18] + struct.pack('<i', 0) + good[22:])
+    write('bad_height_min.bmp', good[:22] + struct.pack('<i', -2 ** 31) + good[26:])
     write('bad_seven_bits.bmp', good[:28] + struct.pack('<H', 7) + good[30:])
     write('bad_header_size.bmp', good[:14] + struct.pack('<I', 20000) + good[18:])
     odd = open('b32_bitfields_odd.bmp', 'rb').read()
