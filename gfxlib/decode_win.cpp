@@ -95,17 +95,21 @@ HANDLE OpenPictureFile(const char *path) {
     return file;
 }
 
-bool ReadHead(HANDLE file, std::vector<std::uint8_t> *head) {
-    head->resize(kHeadBytes);
+// Reads from the start of the file up to `most` bytes (fewer at its end) and
+// leaves the file pointer at the start again.
+bool ReadFromStart(HANDLE file, DWORD most, std::vector<std::uint8_t> *bytes) {
+    LARGE_INTEGER start{}, length{};
+    if (!GetFileSizeEx(file, &length)) return false;
+    const DWORD wanted = length.QuadPart < most ? static_cast<DWORD>(length.QuadPart) : most;
+    bytes->resize(wanted);
     DWORD total = 0;
-    while (total < kHeadBytes) {
+    while (total < wanted) {
         DWORD got = 0;
-        if (!ReadFile(file, head->data() + total, kHeadBytes - total, &got, nullptr)) return false;
+        if (!ReadFile(file, bytes->data() + total, wanted - total, &got, nullptr)) return false;
         if (got == 0) break;
         total += got;
     }
-    head->resize(total);
-    LARGE_INTEGER start{};
+    bytes->resize(total);
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
 }
 
@@ -237,33 +241,24 @@ HBITMAP DecodeWithWic(HANDLE file, HDC dc, int orientation, SIZE *size) {
     return picture.Release();
 }
 
-// A bitmap file, read through a read-only view of it: sound ones show,
-// damaged ones are refused.
+// A bitmap file, read whole into memory (not mapped: a read error then fails
+// the load instead of raising an exception): sound ones show, damaged ones are
+// refused.
 HBITMAP DecodeBitmapFile(HANDLE file, HDC dc, SIZE *size) {
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file, &length)) return nullptr;
-    const DWORD viewBytes = length.QuadPart < kMostBitmapBytes ? static_cast<DWORD>(length.QuadPart) : kMostBitmapBytes;
-    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) return nullptr;
-    const auto *bytes = static_cast<const std::uint8_t *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, viewBytes));
-    BitmapHolder picture; // deletes one whose pixels turn out damaged
+    std::vector<std::uint8_t> bytes;
     BitmapLayout layout;
-    HBITMAP decoded = nullptr;
-    if (bytes && ReadBitmapLayout(bytes, viewBytes, &layout)) {
-        std::uint32_t *bits = nullptr;
-        const auto width = static_cast<std::int32_t>(layout.width), height = static_cast<std::int32_t>(layout.height);
-        picture.Reset(CreateTopDownDib(dc, width, height, &bits));
-        if (bits && DecodeBitmapPixels(bytes, viewBytes, layout, bits)) {
-            // 32-bit bitmaps often carry an alpha byte nobody filled in.
-            FlattenOverBlack(bits, std::size_t{layout.width} * layout.height, true);
-            size->cx = width;
-            size->cy = height;
-            decoded = picture.Release();
-        }
-    }
-    if (bytes) UnmapViewOfFile(bytes);
-    CloseHandle(mapping);
-    return decoded;
+    if (!ReadFromStart(file, kMostBitmapBytes, &bytes) || !ReadBitmapLayout(bytes.data(), bytes.size(), &layout))
+        return nullptr;
+    std::uint32_t *bits = nullptr;
+    const auto width = static_cast<std::int32_t>(layout.width), height = static_cast<std::int32_t>(layout.height);
+    BitmapHolder picture; // deletes one whose pixels turn out damaged
+    picture.Reset(CreateTopDownDib(dc, width, height, &bits));
+    if (!bits || !DecodeBitmapPixels(bytes.data(), bytes.size(), layout, bits)) return nullptr;
+    // 32-bit bitmaps often carry an alpha byte nobody filled in.
+    FlattenOverBlack(bits, std::size_t{layout.width} * layout.height, true);
+    size->cx = width;
+    size->cy = height;
+    return picture.Release();
 }
 
 } // namespace
@@ -272,7 +267,7 @@ HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
     FileHandle file(OpenPictureFile(path));
     if (file.Get() == INVALID_HANDLE_VALUE) return nullptr;
     std::vector<std::uint8_t> head;
-    if (!ReadHead(file.Get(), &head)) return nullptr;
+    if (!ReadFromStart(file.Get(), kHeadBytes, &head)) return nullptr;
     // Some codecs allocate for the declared size before they read a pixel.
     std::uint32_t declaredWidth, declaredHeight;
     if (PeekDeclaredSize(head.data(), head.size(), &declaredWidth, &declaredHeight) &&
