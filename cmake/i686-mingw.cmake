@@ -10,6 +10,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Never the host's packages (its GoogleTest is built for Linux); GTest_DIR names ours.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Test executables run under Wine through this wrapper.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)

@@ -40,7 +40,9 @@
 // Each monitor's show: the ids above plus its index times this (the primary's are the ids above)
 #define SHOW_ID_STRIDE        1000
 
-// Icons (group icon resources)
+// Icons (group icon resources). IDI_APP has the lowest id, so Explorer, the
+// Start menu and the uninstall list show it as the file's own icon.
+#define IDI_APP               1
 #define IDI_ADD               103
 #define IDI_CLEAR_ALL         104
 #define IDI_UP                105
