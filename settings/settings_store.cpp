@@ -1,10 +1,13 @@
 // Load and save of the settings record: which values, in which order, with
-// which defaults. The save writes the new list before it removes stale names,
-// so an interrupted save never loses the user's pictures.
+// which defaults. The save writes the new pictures, then their count, then
+// removes stale names: a save cut short at any write leaves a list of old and
+// new pictures, never an empty slot or a lost list.
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "settings/settings_rules.h"
@@ -47,14 +50,17 @@ void LoadSettingsFrom(SettingsBackend &store, Settings *settings) {
 }
 
 // Removes the old list's names from the new count up; the names come from the
-// store itself, so a damaged old count costs nothing.
+// store itself, so a damaged old count costs nothing. Last name first: a
+// registry that keeps its values in order then moves none of the others.
 static void DeleteStaleImages(SettingsBackend &store, std::int32_t newCount, std::int32_t oldCount) {
     if (oldCount <= newCount) return;
+    std::vector<std::string> stale;
     for (const std::string &name : store.ValueNames()) {
         std::int32_t index = 0;
-        if (ParseImageValueName(name.c_str(), &index) && index >= newCount && index < oldCount)
-            store.DeleteValue(name.c_str());
+        if (ParseImageValueName(name.c_str(), &index) && index >= newCount && index < oldCount) stale.push_back(name);
     }
+    std::sort(stale.begin(), stale.end());
+    for (auto name = stale.rbegin(); name != stale.rend(); ++name) store.DeleteValue(name->c_str());
 }
 
 // A slot's text, never read past the slot even when it lacks its NUL.
@@ -83,12 +89,14 @@ void SaveSettingsTo(SettingsBackend &store, const Settings *settings) {
 
     const std::int32_t oldCount = store.ReadInteger(IDS_IMAGE_COUNT, 0);
     const std::int32_t newCount = settings->Images && settings->ImageCount > 0 ? settings->ImageCount : 0;
-    store.WriteInteger(IDS_IMAGE_COUNT, newCount);
+    // The count goes last: written first, a longer list would show empty
+    // slots (saved as such by the next OK) until its pictures were written.
     for (std::int32_t i = 0; i < newCount; ++i) {
         char name[kImageValueNameSize];
         FormatImageValueName(i, name);
         store.WriteText(name, SlotText(settings->Images[i].path).c_str());
     }
+    store.WriteInteger(IDS_IMAGE_COUNT, newCount);
     DeleteStaleImages(store, newCount, oldCount);
     store.Close();
 }

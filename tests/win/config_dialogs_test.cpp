@@ -103,7 +103,8 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
                   {"FadeInStyle", 8, 0},        {"FadeOutStyle", 3, 3},  {"FilterIndex", 4, 4},
                   {"MaxWidth", 700, 700},       {"MaxHeight", 600, 480}};
     for (const auto &value : values) hive_.SetDword(value.name, value.stored);
-    PutImages({"C:\\Pictures\\Sea.jpg", "C:\\Pictures\\Hill.GIF"});
+    // Paths as other tools write them (forward slashes, trailing spaces) are shown and kept as they are.
+    PutImages({"C:\\Pictures\\Sea.jpg", "C:/Pictures/Hill.GIF  "});
     ASSERT_NE(Open(), nullptr);
     std::string shown;
     for (int id : {IDC_DURATION_LABEL, IDC_IMAGE_SIZE_LABEL, IDC_SPEED_LABEL, IDC_STEP_LABEL, IDC_FADE_IN_LIST,
@@ -112,7 +113,7 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
     for (int id : {IDC_CLEAR_SCREEN, IDC_REMOVE_BITMAPS, IDC_DISPLAY_TIME, IDC_CENTER_PICTURE, IDC_RESTRICT_SIZE})
         shown += IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? '1' : '0';
     EXPECT_EQ(shown, "100 secs|75 %|30 fps|5 ppf||Dissolve|10011");
-    EXPECT_EQ(List(), "C:\\Pictures\\Sea.jpg|C:\\Pictures\\Hill.GIF|");
+    EXPECT_EQ(List(), "C:\\Pictures\\Sea.jpg|C:/Pictures/Hill.GIF  |");
     EXPECT_EQ(Buttons(), "++-+++") << "the first picture is selected";
 
     // The duration steps from its thumb, held at the bar's end; the end of a drag moves nothing.
@@ -152,7 +153,7 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
     }
     EXPECT_EQ(End(WM_COMMAND, IDOK), 1);
     for (const auto &value : values) EXPECT_EQ(Stored(value.name), std::to_string(value.saved)) << value.name;
-    EXPECT_EQ(Stored("Image00001"), "C:\\Pictures\\Hill.GIF") << "as the list showed it";
+    EXPECT_EQ(Stored("Image00001"), "C:/Pictures/Hill.GIF  ") << "as the list showed it";
 }
 
 TEST_F(ConfigDialog, UpDownDeleteAndClearAllKeepTheSelectionAndTheButtonsInStep) {
