@@ -93,15 +93,20 @@ static void SelectStyle(HWND dialog, int listId, std::int32_t index) {
     SendDlgItemMessageA(dialog, listId, CB_SETCURSEL, item, 0);
 }
 
+// Filled with its drawing off: with it on, every item added updates the
+// scroll bar, which made a list of 10,000 pictures open noticeably late.
 static void FillPictureList(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
     const std::int32_t count = dialogSettings.Images ? dialogSettings.ImageCount : 0;
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 64);
     for (std::int32_t i = 0; i < count; ++i) {
         const PictureSlot &slot = dialogSettings.Images[i];
         const std::string text(slot.path, SlotTextLength(slot.path, kSlotSize));
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 static void EnableFadeOutList(HWND dialog) {

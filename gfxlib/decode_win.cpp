@@ -1,7 +1,9 @@
 // Picture decoding for gfxlib: opens the file itself (regular files only),
 // peeks at the header to refuse oversized pictures early, lets WIC decode the
 // first frame, and applies the GIF canvas, EXIF orientation and alpha rules.
-// No decoder of our own; no exception or handle escapes.
+// Windows bitmaps are read by our own bounds-checked reader instead: Wine's
+// codec leaves the pixels an RLE delta skips as whatever memory held. No
+// exception or handle escapes.
 #include "gfxlib/decode_win.h"
 
 #include <wincodec.h>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfxlib/bitmap_file.h"
 #include "gfxlib/picture_header.h"
 #include "gfxlib/pixels.h"
 
@@ -19,6 +22,9 @@ namespace {
 constexpr DWORD kHeadBytes = 256 * 1024;
 // Rows decoded at a time when they must be moved for the orientation.
 constexpr std::size_t kStripBytes = 1024 * 1024;
+// The largest bitmap within the pixel budget (32 bits a pixel) and its headers;
+// pixel data must lie within this much of the file.
+constexpr DWORD kMostBitmapBytes = kMaxPicturePixels * 4 + 64 * 1024;
 
 template <typename T> class ComRef {
 public:
@@ -89,23 +95,28 @@ HANDLE OpenPictureFile(const char *path) {
     return file;
 }
 
-bool ReadHead(HANDLE file, std::vector<std::uint8_t> *head) {
-    head->resize(kHeadBytes);
+// Reads from the start of the file up to `most` bytes (fewer at its end) and
+// leaves the file pointer at the start again.
+bool ReadFromStart(HANDLE file, DWORD most, std::vector<std::uint8_t> *bytes) {
+    LARGE_INTEGER start{}, length{};
+    if (!GetFileSizeEx(file, &length)) return false;
+    const DWORD wanted = length.QuadPart < most ? static_cast<DWORD>(length.QuadPart) : most;
+    bytes->resize(wanted);
     DWORD total = 0;
-    while (total < kHeadBytes) {
+    while (total < wanted) {
         DWORD got = 0;
-        if (!ReadFile(file, head->data() + total, kHeadBytes - total, &got, nullptr)) return false;
+        if (!ReadFile(file, bytes->data() + total, wanted - total, &got, nullptr)) return false;
         if (got == 0) break;
         total += got;
     }
-    head->resize(total);
-    LARGE_INTEGER start{};
+    bytes->resize(total);
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
 }
 
+// Bitmaps never reach WIC (see DecodeBitmapFile).
 bool IsSupportedContainer(const GUID &format) {
     return IsEqualGUID(format, GUID_ContainerFormatJpeg) || IsEqualGUID(format, GUID_ContainerFormatGif) ||
-           IsEqualGUID(format, GUID_ContainerFormatBmp) || IsEqualGUID(format, GUID_ContainerFormatPng);
+           IsEqualGUID(format, GUID_ContainerFormatPng);
 }
 
 bool QueryUi2(IWICMetadataQueryReader *reader, const wchar_t *name, UINT *value) {
@@ -223,9 +234,28 @@ HBITMAP DecodeWithWic(HANDLE file, HDC dc, int orientation, SIZE *size) {
     if (!bits) return nullptr;
 
     if (!FillPixels(converter.Get(), frameWidth, frameHeight, canvas, orientation, bits)) return nullptr;
-    // Bitmaps' 32-bit variants often carry an alpha byte nobody filled in.
-    FlattenOverBlack(bits, std::size_t{canvas.width} * canvas.height, IsEqualGUID(container, GUID_ContainerFormatBmp));
+    FlattenOverBlack(bits, std::size_t{canvas.width} * canvas.height, false);
 
+    size->cx = width;
+    size->cy = height;
+    return picture.Release();
+}
+
+// A bitmap file, read whole into memory (not mapped: a read error then fails
+// the load instead of raising an exception): sound ones show, damaged ones are
+// refused.
+HBITMAP DecodeBitmapFile(HANDLE file, HDC dc, SIZE *size) {
+    std::vector<std::uint8_t> bytes;
+    BitmapLayout layout;
+    if (!ReadFromStart(file, kMostBitmapBytes, &bytes) || !ReadBitmapLayout(bytes.data(), bytes.size(), &layout))
+        return nullptr;
+    std::uint32_t *bits = nullptr;
+    const auto width = static_cast<std::int32_t>(layout.width), height = static_cast<std::int32_t>(layout.height);
+    BitmapHolder picture; // deletes one whose pixels turn out damaged
+    picture.Reset(CreateTopDownDib(dc, width, height, &bits));
+    if (!bits || !DecodeBitmapPixels(bytes.data(), bytes.size(), layout, bits)) return nullptr;
+    // 32-bit bitmaps often carry an alpha byte nobody filled in.
+    FlattenOverBlack(bits, std::size_t{layout.width} * layout.height, true);
     size->cx = width;
     size->cy = height;
     return picture.Release();
@@ -237,11 +267,12 @@ HBITMAP DecodePictureFile(HDC dc, const char *path, SIZE *size) {
     FileHandle file(OpenPictureFile(path));
     if (file.Get() == INVALID_HANDLE_VALUE) return nullptr;
     std::vector<std::uint8_t> head;
-    if (!ReadHead(file.Get(), &head)) return nullptr;
+    if (!ReadFromStart(file.Get(), kHeadBytes, &head)) return nullptr;
     // Some codecs allocate for the declared size before they read a pixel.
     std::uint32_t declaredWidth, declaredHeight;
     if (PeekDeclaredSize(head.data(), head.size(), &declaredWidth, &declaredHeight) &&
         !FitsPixelBudget(declaredWidth, declaredHeight))
         return nullptr;
+    if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return DecodeBitmapFile(file.Get(), dc, size);
     return DecodeWithWic(file.Get(), dc, ReadJpegOrientation(head.data(), head.size()), size);
 }

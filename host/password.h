@@ -23,9 +23,5 @@ LRESULT AnswerVerifyPassword(HWND window);
 // Shows the platform's password-change dialog owned by the window.
 void ChangePassword(HWND owner);
 
-// "ScreenSaveUsePassword" under the user's desktop key, read as
-// LoadPasswordVerifier reads it: true when present and not 0.
-bool PasswordRequiredSetting();
-
 bool CloseConfirmed();
 bool PasswordCheckInProgress();

@@ -60,14 +60,6 @@ static bool PasswordRequiredIn(HKEY desktop) {
            value != 0;
 }
 
-bool PasswordRequiredSetting() {
-    HKEY desktop = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kDesktopKey, &desktop) != ERROR_SUCCESS) return false;
-    const bool required = PasswordRequiredIn(desktop);
-    RegCloseKey(desktop);
-    return required;
-}
-
 void LoadPasswordVerifier() {
     if (!RunningOnWin9x()) return;
     HKEY desktop = nullptr;

@@ -21,6 +21,30 @@ std::int32_t ParseIntegerText(const char *text) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+std::int32_t StoredInteger(std::uint32_t type, const std::uint8_t *data, std::size_t size, std::int32_t defaultValue) {
+    if (type == kRegDword) {
+        if (size > 4) return defaultValue;
+        std::uint32_t value = 0; // a short one lacks its high bytes
+        for (std::size_t i = 0; i < size; ++i) value |= std::uint32_t{data[i]} << (8 * i);
+        return static_cast<std::int32_t>(value);
+    }
+    if (size > kIntegerTextBytes) return defaultValue;
+    char text[kIntegerTextBytes + 1] = {};
+    if (size > 0) std::memcpy(text, data, size);
+    return ParseIntegerText(text);
+}
+
+bool StoredText(const std::uint8_t *data, std::size_t size, char *destination, std::size_t destinationSize) {
+    if (size > destinationSize) return false;
+    const void *nul = size > 0 ? std::memchr(data, '\0', size) : nullptr;
+    std::size_t length = nul ? static_cast<std::size_t>(static_cast<const std::uint8_t *>(nul) - data) : size;
+    if (destinationSize == 0) return false;
+    if (length >= destinationSize) length = destinationSize - 1; // stored without its NUL: the last byte makes room
+    if (length > 0) std::memcpy(destination, data, length);
+    destination[length] = '\0';
+    return true;
+}
+
 void FormatImageValueName(std::int32_t index, char (&name)[kImageValueNameSize]) {
     std::snprintf(name, sizeof(name), "Image%05i", static_cast<int>(index));
 }

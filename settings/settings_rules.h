@@ -14,6 +14,22 @@ constexpr std::int32_t kMaxImageCount = 100000;
 // digits), saturated at the 32-bit limits instead of overflowing.
 std::int32_t ParseIntegerText(const char *text);
 
+// A number value as the store holds it, of any registry type: a REG_DWORD
+// as it is (one shorter than 4 bytes lacks its high bytes); any other type as
+// text of at most kIntegerTextBytes bytes (a NUL ends it early), read with
+// ParseIntegerText. A longer REG_DWORD or text is unreadable and gives the
+// default; data is not read then and may be null.
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::size_t kIntegerTextBytes = 64;
+std::int32_t StoredInteger(std::uint32_t type, const std::uint8_t *data, std::size_t size, std::int32_t defaultValue);
+
+// A text value as the store holds it, of any registry type, into a
+// destination of destinationSize bytes: its text up to the first NUL, with a
+// NUL (one stored without its NUL loses its last byte to it when it fills the
+// destination). False, leaving the destination as it was, when the stored
+// bytes do not fit.
+bool StoredText(const std::uint8_t *data, std::size_t size, char *destination, std::size_t destinationSize);
+
 // "Image%05i" for the index; the buffer holds any 32-bit index.
 constexpr std::size_t kImageValueNameSize = 24;
 void FormatImageValueName(std::int32_t index, char (&name)[kImageValueNameSize]);

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr DWORD kNameSize = 64;
-constexpr DWORD kIntegerTextSize = 64;
 
 class RegistryBackend : public SettingsBackend {
 public:
@@ -40,42 +39,29 @@ public:
         key_ = nullptr;
     }
 
+    // One read decides: a missing value takes the default, one too big for the
+    // buffer reports its size, and the pure rules judge type and bytes.
     std::int32_t ReadInteger(int nameId, std::int32_t defaultValue) override {
         char name[kNameSize];
         if (!LoadName(nameId, name)) return 0;
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return defaultValue;
-        if (type == REG_DWORD) {
-            DWORD value = 0;
-            size = sizeof(value);
-            if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size) !=
-                ERROR_SUCCESS)
-                return defaultValue;
-            return static_cast<std::int32_t>(value);
-        }
-        // A number kept as text; one too long for the buffer counts as unreadable.
-        char text[kIntegerTextSize + 1] = {};
-        size = kIntegerTextSize;
-        if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size) != ERROR_SUCCESS)
-            return defaultValue;
-        return ParseIntegerText(text);
+        BYTE bytes[kIntegerTextBytes];
+        DWORD type = 0, size = sizeof(bytes);
+        const LONG status = RegQueryValueExA(key_, name, nullptr, &type, bytes, &size);
+        if (status == ERROR_MORE_DATA) return StoredInteger(type, nullptr, size, defaultValue);
+        if (status != ERROR_SUCCESS) return defaultValue;
+        return StoredInteger(type, bytes, size, defaultValue);
     }
 
     void ReadText(const char *name, char *destination, std::size_t size, const char *defaultText) override {
-        DWORD type = 0, stored = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &stored) != ERROR_SUCCESS) {
+        std::vector<BYTE> bytes(size);
+        DWORD stored = static_cast<DWORD>(size);
+        const LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, bytes.data(), &stored);
+        if (status == ERROR_MORE_DATA) return; // too long: the destination keeps what it held
+        if (status != ERROR_SUCCESS) {
             if (defaultText != destination) StorePathInSlot(defaultText, destination, size);
             return;
         }
-        if (stored > size) return; // too long: the destination keeps what it held
-        std::vector<char> value(size + 1, '\0');
-        DWORD read = static_cast<DWORD>(size);
-        if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE *>(value.data()), &read) !=
-            ERROR_SUCCESS)
-            return;
-        // A value stored without its NUL must still end inside the destination.
-        value[read < size ? read : size - 1] = '\0';
-        std::memcpy(destination, value.data(), size);
+        StoredText(bytes.data(), stored, destination, size);
     }
 
     void ReadTextById(int nameId, char *destination, std::size_t size, const char *defaultText) override {

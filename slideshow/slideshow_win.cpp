@@ -205,23 +205,7 @@ void OnCreate(HWND window, const CREATESTRUCTA *create) {
     BuildShows(window, windowRect, !slideshow.settings.ClearScreen);
 }
 
-// Parts of the window that no monitor shows (monitors of unequal sizes) stay black.
-void FillOutsideShows(HWND window, HDC dc) {
-    RECT client;
-    GetClientRect(window, &client);
-    HRGN outside = CreateRectRgnIndirect(&client);
-    for (const Show &show : slideshow.shows) {
-        const RECT area = AreaRect(show);
-        HRGN part = CreateRectRgnIndirect(&area);
-        CombineRgn(outside, outside, part, RGN_DIFF);
-        DeleteObject(part);
-    }
-    FillRgn(dc, outside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    DeleteObject(outside);
-}
-
-void OnEraseBackground(HWND window, HDC dc) {
-    FillOutsideShows(window, dc);
+void OnEraseBackground(HDC dc) {
     for (Show &show : slideshow.shows) {
         ReleaseBitmap(show.snapshot);
         show.canvas.Invalidate();
@@ -325,7 +309,7 @@ bool SlideshowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
     switch (message) {
     case WM_CREATE: OnCreate(window, reinterpret_cast<const CREATESTRUCTA *>(lParam)); break;
     case WM_ERASEBKGND:
-        OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
+        OnEraseBackground(reinterpret_cast<HDC>(wParam));
         *answer = 0;
         return true;
     case WM_PAINT: OnPaint(window); break;

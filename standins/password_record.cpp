@@ -37,18 +37,24 @@ bool EqualInConstantTime(const std::uint8_t *a, const std::uint8_t *b, std::size
     return difference == 0;
 }
 
-PasswordMatch CheckPassword(const std::uint8_t *record, std::size_t recordSize, const char *password) {
-    if (!record || recordSize != kPasswordRecordSize || std::memcmp(record, kTag, sizeof(kTag)) != 0)
-        return PasswordMatch::Damaged;
+bool ReadPasswordRecord(const std::uint8_t *record, std::size_t recordSize, PasswordRecordParts *parts) {
+    if (!record || recordSize != kPasswordRecordSize || std::memcmp(record, kTag, sizeof(kTag)) != 0) return false;
     std::uint32_t iterations = 0;
     for (int i = 0; i < 4; ++i) iterations |= std::uint32_t{record[kIterationsAt + i]} << (8 * i);
-    if (iterations == 0 || iterations > kMaxPasswordIterations) return PasswordMatch::Damaged;
+    if (iterations == 0 || iterations > kMaxPasswordIterations) return false;
+    *parts = PasswordRecordParts{iterations, record + kSaltAt, record + kHashAt};
+    return true;
+}
+
+PasswordMatch CheckPassword(const std::uint8_t *record, std::size_t recordSize, const char *password) {
+    PasswordRecordParts parts;
+    if (!ReadPasswordRecord(record, recordSize, &parts)) return PasswordMatch::Damaged;
     if (!password || password[0] == '\0' || std::strlen(password) > kMaxPasswordLength)
         return PasswordMatch::Wrong;
 
     std::uint8_t hash[kPasswordHashSize];
-    Derive(password, record + kSaltAt, iterations, hash);
-    const bool same = EqualInConstantTime(hash, record + kHashAt, sizeof(hash));
+    Derive(password, parts.salt, parts.iterations, hash);
+    const bool same = EqualInConstantTime(hash, parts.hash, sizeof(hash));
     WipeBytes(hash, sizeof(hash));
     return same ? PasswordMatch::Right : PasswordMatch::Wrong;
 }

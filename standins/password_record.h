@@ -11,8 +11,10 @@ constexpr std::size_t kPasswordHashSize = 32;
 // Tag (4), iteration count (4, little endian), salt, hash.
 constexpr std::size_t kPasswordRecordSize = 8 + kPasswordSaltSize + kPasswordHashSize;
 constexpr std::uint32_t kPasswordIterations = 100000;
-// A record asking for more work than this is damaged, not a reason to hang.
-constexpr std::uint32_t kMaxPasswordIterations = 10000000;
+// A record asking for more work than this is damaged, not a reason to hang:
+// four times what we write, under a second a check. (Ten million froze the
+// prompt for some 20 seconds a try.)
+constexpr std::uint32_t kMaxPasswordIterations = 4 * kPasswordIterations;
 // Longest password the dialogs take, in bytes.
 constexpr std::size_t kMaxPasswordLength = 127;
 
@@ -23,6 +25,15 @@ PasswordRecord MakePasswordRecord(const char *password, const PasswordSalt &salt
                                   std::uint32_t iterations = kPasswordIterations);
 
 enum class PasswordMatch { Right, Wrong, Damaged };
+
+// A stored record taken apart; false when it is damaged: another size or
+// tag, or an iteration count of 0 or above kMaxPasswordIterations.
+struct PasswordRecordParts {
+    std::uint32_t iterations;
+    const std::uint8_t *salt; // kPasswordSaltSize bytes inside the record
+    const std::uint8_t *hash; // kPasswordHashSize bytes
+};
+bool ReadPasswordRecord(const std::uint8_t *record, std::size_t recordSize, PasswordRecordParts *parts);
 
 // Compares in constant time. The empty password is never right.
 PasswordMatch CheckPassword(const std::uint8_t *record, std::size_t recordSize, const char *password);

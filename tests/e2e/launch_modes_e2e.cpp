@@ -1,193 +1,54 @@
 // Launch modes as the desktop or a user starts them: which window appears,
-// and the exit code the process ends with.
+// what ends it, and the exit code the process ends with. The preview's run is
+// in saver_window_e2e.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tests/support/e2e.h"
 
-using e2e::Saver;
-
 namespace {
-
-constexpr char kSaverClass[] = "WindowsScreenSaverClass";
-constexpr char kDialogClass[] = "#32770";
-
-// The configuration dialog opens; Cancel ends the process with 0.
-void ExpectConfigDialog(Saver &saver, HWND expectedOwner) {
-    HWND dialog = saver.WaitForWindow(kDialogClass, "Quillomir");
-    ASSERT_NE(dialog, nullptr) << "no configuration dialog";
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), expectedOwner);
-    EXPECT_EQ(saver.WaitForWindow(kSaverClass, nullptr, 0), nullptr);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(saver.WaitForExit(), 0);
-}
-
-// The full-screen saver appears; a key press ends it with 0.
-void ExpectFullScreen(Saver &saver) {
-    HWND window = saver.WaitForWindow(kSaverClass, "Screen Saver");
-    ASSERT_NE(window, nullptr) << "no full-screen saver";
-    e2e::Settle(200);
-    e2e::PressKey(VK_SPACE);
-    EXPECT_EQ(saver.WaitForExit(), 0);
-}
-
-// Ends at once with -1 and shows no window of its own.
-void ExpectRefused(const std::string &arguments) {
-    Saver saver = Saver::Start(arguments);
-    ASSERT_TRUE(saver.Started());
-    EXPECT_EQ(saver.WaitForExit(), -1) << "arguments: [" << arguments << "]";
-}
-
-// A visible top-level window of the test's own, for owners and preview parents.
-class HostWindow {
-public:
-    HostWindow(int clientWidth = 152, int clientHeight = 112) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = Proc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QuillomirTestHost";
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        RegisterClassA(&windowClass);
-        RECT r = {0, 0, clientWidth, clientHeight};
-        AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-        window = CreateWindowExA(0, "QuillomirTestHost", "Test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
-                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                 nullptr);
-        SetForegroundWindow(window);
-        e2e::Settle(100);
-    }
-    ~HostWindow() {
-        if (IsWindow(window)) DestroyWindow(window);
-        e2e::PumpMessages();
-    }
-    std::string Number() const { return std::to_string(reinterpret_cast<UINT_PTR>(window)); }
-    HWND window;
-
-private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
-};
-
+enum class Shows { DialogWithoutOwner, DialogOfForeground, FullScreen, Nothing };
 } // namespace
 
-TEST(LaunchModesE2E, NoSwitchOpensTheConfigurationDialogWithNoOwner) {
-    for (const char *arguments : {"", "   ", " -/ -- //"}) {
-        SCOPED_TRACE(std::string("arguments: [") + arguments + "]");
-        Saver saver = Saver::Start(arguments);
-        ExpectConfigDialog(saver, nullptr);
-    }
-}
-
-TEST(LaunchModesE2E, ConfigSwitchOwnsTheDialogByTheForegroundWindow) {
-    HostWindow foreground;
-    HostWindow other;
-    SetForegroundWindow(foreground.window);
-    e2e::Settle(100);
-    ASSERT_EQ(GetForegroundWindow(), foreground.window);
-    for (std::string arguments : {std::string("/c"), std::string("-C"), "c:" + other.Number()}) {
-        SCOPED_TRACE("arguments: " + arguments);
-        Saver saver = Saver::Start(arguments);
-        ExpectConfigDialog(saver, foreground.window); // the number after c: is never read
-        SetForegroundWindow(foreground.window);
-        e2e::Settle(50);
-    }
-}
-
-TEST(LaunchModesE2E, OkInTheConfigurationDialogStoresTheSettingsAndExitsWithOne) {
-    ASSERT_TRUE(e2e::ClearSettings());
-    for (const char *arguments : {"", "/c", "c:123"}) {
-        SCOPED_TRACE(std::string("arguments: [") + arguments + "]");
-        Saver saver = Saver::Start(arguments);
-        HWND dialog = saver.WaitForWindow(kDialogClass, "Quillomir");
-        ASSERT_NE(dialog, nullptr);
-        HWND duration = GetDlgItem(dialog, 1015);
-        SendMessageA(dialog, WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(duration)); // 5 + 1 secs
-        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        EXPECT_EQ(saver.WaitForExit(), 1);
-        EXPECT_EQ(e2e::ReadDword(e2e::kSettingsKey, "DisplayDuration"), 6u);
-        EXPECT_EQ(e2e::ReadDword(e2e::kSettingsKey, "ImageCount"), 0u);
-        ASSERT_TRUE(e2e::ClearSettings());
-    }
-}
-
-TEST(LaunchModesE2E, EverySpellingOfTheSaverSwitchRunsFullScreen) {
-    for (const char *arguments : {"/S", "-s", "s", "s and more words", "/s /p 123"}) {
-        SCOPED_TRACE(std::string("arguments: ") + arguments);
-        Saver saver = Saver::Start(arguments);
-        ExpectFullScreen(saver);
-    }
-}
-
-TEST(LaunchModesE2E, PreviewSwitchesRunInsideTheGivenWindow) {
-    for (const char *spelling : {"/p ", "/p", "-P   ", "/l ", "L"}) {
-        HostWindow parent;
-        const std::string arguments = spelling + parent.Number();
-        SCOPED_TRACE("arguments: " + arguments);
-        Saver saver = Saver::Start(arguments);
-        HWND preview = e2e::WaitForChildWindow(parent.window, kSaverClass, "Preview");
-        ASSERT_NE(preview, nullptr);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(preview, &owner);
-        EXPECT_EQ(owner, saver.ProcessId());
-        DestroyWindow(parent.window); // the host ends the preview by destroying its window
-        EXPECT_EQ(saver.WaitForExit(), 0);
-    }
-}
-
-TEST(LaunchModesE2E, PreviewWithoutAUsableWindowEndsWithMinusOne) {
-    HostWindow parent;
-    ExpectRefused("/p:" + parent.Number()); // the colon stops the number at 0
-    ExpectRefused("/p");
-    ExpectRefused("/p 0");
-    ExpectRefused("/l abc");
-    HWND gone = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    const std::string goneNumber = std::to_string(reinterpret_cast<UINT_PTR>(gone));
-    DestroyWindow(gone);
-    ExpectRefused("/p " + goneNumber); // names no window
-}
-
-TEST(LaunchModesE2E, PasswordSwitchOnWindowsNtEndsWithMinusOneAndNoDialog) {
-    ExpectRefused("/a");
-    ExpectRefused("-A 0");
-}
-
-TEST(LaunchModesE2E, UnknownSwitchesEndWithMinusOne) {
-    for (char letter = 't'; letter <= 'z'; ++letter) ExpectRefused(std::string("/") + letter);
-    ExpectRefused("/?");
-    ExpectRefused("/\ts");
-    ExpectRefused("/b");
-    ExpectRefused("/1");
-}
-
-// A copy of the saver in a folder whose name has spaces, with the DLLs it needs.
-class SpacedCopy : public testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "Quillomir Test Folder";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        path_ = folder_ + "\\Quillomir.scr";
-        ASSERT_TRUE(CopyFileA(e2e::BinPath("Quillomir.scr").c_str(), path_.c_str(), FALSE));
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(e2e::BinPath("*.dll").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                CopyFileA(e2e::BinPath(found.cFileName).c_str(), (folder_ + "\\" + found.cFileName).c_str(),
-                          FALSE);
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
+TEST(LaunchModesE2E, EachCommandLineRunsItsModeUntilTheUserEndsItAndExitsWithItsCode) {
+    HWND host = CreateWindowExA(0, "STATIC", "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200,
+                                150, nullptr, nullptr, nullptr, nullptr);
+    // The program name quoted as the desktop writes it; the process is the built saver.
+    const std::string name = "\"C:\\My Savers\\Quillomir.scr\" ";
+    // The full-screen saver ends on the key, or the button, or else when another application comes first.
+    const std::tuple<std::string, Shows, WORD, DWORD> rows[] = {
+        {name, Shows::DialogWithoutOwner, 0, 0},
+        {name + "/c", Shows::DialogOfForeground, 0, 0},
+        {name + "/S", Shows::FullScreen, 'Q', 0},
+        {name + "-s", Shows::FullScreen, VK_MENU, 0},
+        {name + "s and more", Shows::FullScreen, 0, MOUSEEVENTF_LEFTDOWN},
+        {name + "/s", Shows::FullScreen, 0, MOUSEEVENTF_RIGHTDOWN},
+        {name + "/s", Shows::FullScreen, 0, MOUSEEVENTF_MIDDLEDOWN},
+        {name + "/s", Shows::FullScreen, 0, 0},
+        {name + "/p", Shows::Nothing, 0, 0}, // no window to run in
+        {name + "/a", Shows::Nothing, 0, 0}, // no saver password on Windows NT
+        {name + "/t", Shows::Nothing, 0, 0},
+    };
+    for (const auto &[commandLine, shows, key, button] : rows) {
+        SCOPED_TRACE(commandLine);
+        SetForegroundWindow(host);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == host; }));
+        e2e::Saver saver = e2e::Saver::StartCommandLine(e2e::BinPath("Quillomir.scr"), commandLine);
+        if (shows == Shows::FullScreen) {
+            ASSERT_NE(saver.WaitForWindow("WindowsScreenSaverClass", "Screen Saver"), nullptr);
+            e2e::Settle(300); // shown and active before input arrives
+            if (key) e2e::PressKey(key);
+            if (button) e2e::PressMouseButton(button, button << 1); // the release is the next flag
+            if (!key && !button) SetForegroundWindow(host);
+        } else if (shows != Shows::Nothing) {
+            HWND dialog = saver.WaitForWindow("#32770", "Quillomir");
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), shows == Shows::DialogOfForeground ? host : nullptr);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         }
+        EXPECT_EQ(saver.WaitForExit(), shows == Shows::Nothing ? -1 : 0);
     }
-    std::string folder_, path_;
-};
-
-TEST_F(SpacedCopy, QuotedProgramNameWithSpacesIsSkippedWhole) {
-    Saver saver = Saver::StartCommandLine(path_, "\"" + path_ + "\" /s");
-    ExpectFullScreen(saver);
-}
-
-TEST_F(SpacedCopy, UnclosedQuoteTakesTheWholeLineAndOpensTheDialog) {
-    Saver saver = Saver::StartCommandLine(path_, "\"" + path_ + " /s");
-    ExpectConfigDialog(saver, nullptr);
+    DestroyWindow(host);
 }

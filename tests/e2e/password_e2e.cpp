@@ -4,7 +4,6 @@
 // driven through their controls, never by activating a window of the test.
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 
 #include "standins/password_store_win.h"
@@ -14,407 +13,119 @@
 using e2e::Saver;
 
 namespace {
-
-constexpr char kSaverClass[] = "WindowsScreenSaverClass";
-constexpr char kSaverTitle[] = "Screen Saver";
-constexpr char kPromptCaption[] = "Windows Screen Saver";
-constexpr char kChangeCaption[] = "Change Password";
 constexpr char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Quillomir.scr";
 constexpr char kDesktop[] = "Control Panel\\Desktop";
-constexpr char kUsePassword[] = "ScreenSaveUsePassword";
 // Where Wine keeps SPI_SCREENSAVERRUNNING when it is set without updating the profile.
 constexpr char kRunningKey[] = "Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop";
 constexpr char kRunningValue[] = "WINE_ScreenSaverRunning";
-// Well past the 200 ms in which a further close request is refused without asking.
-constexpr DWORD kPastRefusalMs = 300;
+constexpr const char *kFiles[] = {"Quillomir.scr", "gfxlib.dll", "..\\standins\\PASSWORD.CPL",
+                                  "..\\standins\\MPR.DLL"};
 
-// A registry value under HKEY_CURRENT_USER, put back as it was at the end.
-class SavedValue {
-public:
-    SavedValue(const char *subkey, const char *name) : subkey_(subkey), name_(name) {
-        DWORD size = sizeof(data_);
-        existed_ = RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_,
-                                &size) == ERROR_SUCCESS;
-        size_ = size;
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, subkey, name);
-    }
-    ~SavedValue() {
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, subkey_, name_);
-        if (existed_) RegSetKeyValueA(HKEY_CURRENT_USER, subkey_, name_, type_, data_, size_);
-    }
-    SavedValue(const SavedValue &) = delete;
-    SavedValue &operator=(const SavedValue &) = delete;
-
-private:
-    const char *subkey_;
-    const char *name_;
-    bool existed_ = false;
-    DWORD type_ = 0, size_ = 0;
-    BYTE data_[1024] = {};
-};
-
-std::optional<std::string> RawValue(const char *subkey, const char *name) {
-    char data[1024];
-    DWORD size = sizeof(data);
-    if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY | RRF_NOEXPAND, nullptr, data, &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(data, size);
+// A dialog with the caption once it is up: visible, its controls made.
+HWND WaitForDialog(const char *caption, DWORD timeoutMs = e2e::kDefaultTimeoutMs) {
+    HWND dialog = nullptr;
+    e2e::WaitUntil([&] { return IsWindowVisible(dialog = FindWindowA("#32770", caption)); }, timeoutMs);
+    return IsWindowVisible(dialog) ? dialog : nullptr;
+}
+HWND WaitForPrompt(DWORD timeoutMs = e2e::kDefaultTimeoutMs) {
+    return WaitForDialog("Windows Screen Saver", timeoutMs);
 }
 
-// What Wine records of the saver's SPI_SCREENSAVERRUNNING calls: nothing, "1" or "0".
-std::optional<std::string> SaverRunningState() {
-    auto state = e2e::ReadString(kRunningKey, kRunningValue);
-    return state;
-}
-
-struct ProcessWindowSearch {
-    DWORD processId;
-    const char *caption;
-    bool messageBox;
-    HWND found;
-    int count;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
-    auto *search = reinterpret_cast<ProcessWindowSearch *>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char text[256] = "";
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    GetClassNameA(window, text, sizeof(text));
-    if (std::string(text) != "#32770") return TRUE;
-    GetWindowTextA(window, text, sizeof(text));
-    if (std::string(text) != search->caption) return TRUE;
-    // A message box's text is the static control 65535.
-    if ((GetDlgItem(window, 0xFFFF) != nullptr) != search->messageBox) return TRUE;
-    search->found = window;
-    ++search->count;
-    return TRUE;
-}
-
-// A visible dialog (or message box) of the process with the caption, waited for.
-HWND WaitForDialog(const Saver &saver, const char *caption, bool messageBox = false,
-                   DWORD timeoutMs = e2e::kDefaultTimeoutMs) {
-    ProcessWindowSearch search{saver.ProcessId(), caption, messageBox, nullptr, 0};
-    e2e::WaitUntil([&] {
-        search.found = nullptr;
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, timeoutMs);
-    return search.found;
-}
-
-int CountDialogs(const Saver &saver, const char *caption) {
-    ProcessWindowSearch search{saver.ProcessId(), caption, false, nullptr, 0};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    return search.count;
-}
-
-std::string MessageBoxText(HWND box) {
-    char text[512] = "";
-    GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof(text));
-    return text;
-}
-
-// Types into a control of another process as its own edit would receive it.
-void Type(HWND dialog, int id, const char *text) { SetDlgItemTextA(dialog, id, text); }
 void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-bool CursorHidden() {
-    CURSORINFO cursor = {};
-    cursor.cbSize = sizeof(cursor);
-    return GetCursorInfo(&cursor) && cursor.hCursor == nullptr;
-}
-
-// A plain top-level window of the test, to own the change dialog.
-class OwnerWindow {
-public:
-    OwnerWindow() {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QuillomirPasswordOwner";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, "QuillomirPasswordOwner", "Display Properties",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-        e2e::Settle(100);
-    }
-    ~OwnerWindow() {
-        if (IsWindow(window)) DestroyWindow(window);
-        e2e::PumpMessages();
-    }
-    OwnerWindow(const OwnerWindow &) = delete;
-    OwnerWindow &operator=(const OwnerWindow &) = delete;
-    HWND window;
-};
+LRESULT CALLBACK RefuseWindowCreation(int code, WPARAM, LPARAM) { return code == HCBT_CREATEWND ? 1 : 0; }
 
 class Win98Password : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kAppDefaults, "Version", REG_SZ, "win98", 6), ERROR_SUCCESS);
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunningKey, kRunningValue);
-        folder_ = e2e::BinPath("password_e2e");
+        TearDown(); // whatever an interrupted run left
         CreateDirectoryA(folder_.c_str(), nullptr);
-        ClearFolder();
-        ASSERT_TRUE(CopyFileA(e2e::BinPath("Quillomir.scr").c_str(), InFolder("Quillomir.scr").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA(e2e::BinPath("gfxlib.dll").c_str(), InFolder("gfxlib.dll").c_str(), FALSE));
+        for (const char *file : kFiles)
+            ASSERT_TRUE(CopyFileA(e2e::BinPath(file).c_str(), In(file).c_str(), FALSE));
+        // Read as 4 bytes whatever its type; a shorter value's missing high bytes are 0.
+        RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "ScreenSaveUsePassword", REG_BINARY, "\1", 1);
+        RegSetKeyValueA(HKEY_CURRENT_USER, kAppDefaults, "Version", REG_SZ, "win98", 6);
+        // Wine prefers its own MPR.DLL; this makes the saver take the one beside it.
+        RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(kAppDefaults) + "\\DllOverrides").c_str(), "mpr", REG_SZ,
+                        "native,builtin", 15);
     }
     void TearDown() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, kAppDefaults);
+        for (const char *name : {"ScreenSaveUsePassword", kPasswordHashValue})
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, name);
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunningKey, kRunningValue);
-        ClearFolder();
+        for (const char *file : kFiles) DeleteFileA(In(file).c_str());
         RemoveDirectoryA(folder_.c_str());
     }
 
-    std::string InFolder(const char *fileName) const { return folder_ + "\\" + fileName; }
-    void ClearFolder() {
-        for (const char *name : {"Quillomir.scr", "gfxlib.dll", "PASSWORD.CPL", "MPR.DLL"})
-            DeleteFileA(InFolder(name).c_str());
-    }
-    // Copies a stand-in from build/standins/ beside the saver, under the given name.
-    void PlaceStandin(const char *standin, const char *asName) {
-        ASSERT_TRUE(CopyFileA(e2e::BinPath((std::string("..\\standins\\") + standin).c_str()).c_str(),
-                              InFolder(asName).c_str(), FALSE));
-    }
-    void RequirePassword(DWORD value) {
-        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, kUsePassword, REG_DWORD, &value, sizeof(value)),
-                  ERROR_SUCCESS);
-    }
-    // Wine prefers its own MPR.DLL; this makes the saver take the one beside it.
-    void PreferStandinMpr() {
-        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(kAppDefaults) + "\\DllOverrides").c_str(),
-                                  "mpr", REG_SZ, "native,builtin", 15),
-                  ERROR_SUCCESS);
-    }
-    void RunInNtMode() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kAppDefaults, "Version"); }
-
+    std::string In(const std::string &file) const { return folder_ + "\\" + file.substr(file.rfind('\\') + 1); }
     Saver Start(const std::string &arguments) {
-        const std::string path = InFolder("Quillomir.scr");
-        return Saver::StartCommandLine(path, "\"" + path + "\" " + arguments);
+        return Saver::StartCommandLine(In("Quillomir.scr"), "\"" + In("Quillomir.scr") + "\" " + arguments);
     }
 
-    // The full-screen saver, started with the cursor at a known place well away from the prompt.
-    HWND StartFullScreen(std::optional<Saver> &saver) {
-        e2e::MoveCursorTo(kStartX, kStartY);
-        saver.emplace(Start("/s"));
-        HWND window = saver->WaitForWindow(kSaverClass, kSaverTitle);
-        e2e::Settle(300); // shown and active before input arrives
-        return window;
-    }
-    // A mouse move of more than 4 pixels, which asks for the password.
-    static void Nudge() {
-        static int step = 0;
-        step = (step + 1) % 4;
-        e2e::MoveCursorTo(kStartX + 6 * step, kStartY + 6);
-    }
-
-    static constexpr int kStartX = 80, kStartY = 80;
-    SavedValue usePassword_{kDesktop, kUsePassword};
-    SavedValue storedPassword_{kDesktop, kPasswordHashValue};
-    std::string folder_;
+    std::string folder_ = e2e::BinPath("password_e2e");
 };
-
 } // namespace
 
-TEST_F(Win98Password, WrongPasswordKeepsTheSaverAndTheRightOneClosesIt) {
-    PlaceStandin("PASSWORD.CPL", "PASSWORD.CPL");
-    RequirePassword(1);
-    ASSERT_TRUE(StorePassword("Marigold 42"));
-    std::optional<Saver> saver;
-    HWND window = StartFullScreen(saver);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(SaverRunningState(), "1") << "switched on before the window existed";
-
-    Nudge();
-    HWND prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr) << "the move asks for the password";
-    EXPECT_EQ(GetWindow(prompt, GW_OWNER), window);
-    // Over the prompt the user sees a cursor; it must not stay once the prompt is gone.
-    RECT promptRect;
-    GetWindowRect(prompt, &promptRect);
-    e2e::MoveCursorTo(promptRect.left + 20, promptRect.top + 40);
-    ASSERT_TRUE(e2e::WaitUntil([] { return !CursorHidden(); }, 1000));
-    Type(prompt, IDC_PASSWORD, "marigold 42");
-    Click(prompt, IDOK);
-    // Queued behind the click: it arrives within 200 ms of the refused check.
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(e2e::WaitForWindowGone(prompt));
-    EXPECT_FALSE(WaitForDialog(*saver, kPromptCaption, false, 600)) << "no prompt inside 200 ms";
-    EXPECT_TRUE(saver->IsRunning());
-    EXPECT_TRUE(e2e::WaitUntil(CursorHidden, 1000)) << "the cursor stays hidden";
-
-    Nudge();
-    prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr) << "a later move asks again";
-    Type(prompt, IDC_PASSWORD, "Marigold 42");
-    Click(prompt, IDOK);
-    EXPECT_EQ(saver->WaitForExit(), 0);
-    EXPECT_EQ(SaverRunningState(), "0") << "switched off after the loop";
-}
-
-TEST_F(Win98Password, EmptyOrCancelledPromptKeepsTheSaverAndInputMeanwhileDoesNotStack) {
-    PlaceStandin("PASSWORD.CPL", "PASSWORD.CPL");
-    RequirePassword(1);
-    ASSERT_TRUE(StorePassword("Marigold 42"));
-    std::optional<Saver> saver;
-    HWND window = StartFullScreen(saver);
-    ASSERT_NE(window, nullptr);
-
-    Nudge();
-    HWND prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    Click(prompt, IDOK); // nothing typed
-    ASSERT_TRUE(e2e::WaitForWindowGone(prompt));
-    e2e::Settle(kPastRefusalMs);
-    EXPECT_TRUE(saver->IsRunning());
-
-    Nudge();
-    prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    // Everything that would close the saver, while the prompt is up.
-    for (int i = 0; i < 5; ++i) {
-        e2e::MoveCursorTo(kStartX + 20 * i, kStartY + 10 * (i % 2));
-        PostMessageA(window, WM_KEYDOWN, 'Q', 0);
-        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    }
-    e2e::Settle(200);
-    EXPECT_EQ(CountDialogs(*saver, kPromptCaption), 1) << "still the one prompt";
-    Click(prompt, IDCANCEL);
-    ASSERT_TRUE(e2e::WaitForWindowGone(prompt));
-    EXPECT_FALSE(WaitForDialog(*saver, kPromptCaption, false, kPastRefusalMs + 500))
-        << "no close request was left over to ask again";
-    EXPECT_TRUE(saver->IsRunning());
-}
-
-TEST_F(Win98Password, WithoutAUsablePasswordSetupTheFirstInputCloses) {
-    ASSERT_TRUE(StorePassword("Marigold 42"));
-    struct Case {
-        const char *name;
-        std::optional<DWORD> usePassword;
-        const char *passwordCpl; // stand-in copied as PASSWORD.CPL, if any
-    };
-    const Case cases[] = {
-        {"password not required", 0, "PASSWORD.CPL"},
-        {"no ScreenSaveUsePassword value", std::nullopt, "PASSWORD.CPL"},
-        {"PASSWORD.CPL absent", 1, nullptr},
-        {"PASSWORD.CPL without VerifyScreenSavePwd", 1, "MPR.DLL"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        DeleteFileA(InFolder("PASSWORD.CPL").c_str());
-        if (c.passwordCpl) PlaceStandin(c.passwordCpl, "PASSWORD.CPL");
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, kUsePassword);
-        if (c.usePassword) RequirePassword(*c.usePassword);
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunningKey, kRunningValue);
-
-        std::optional<Saver> saver;
-        ASSERT_NE(StartFullScreen(saver), nullptr);
-        Nudge();
-        EXPECT_EQ(saver->WaitForExit(), 0);
-        EXPECT_FALSE(WaitForDialog(*saver, kPromptCaption, false, 0));
-        EXPECT_EQ(SaverRunningState(), std::nullopt) << "the system's saver-running state is never touched";
-    }
-}
-
-TEST_F(Win98Password, ChangeDialogSetsThePasswordThatThePromptThenAccepts) {
-    PlaceStandin("MPR.DLL", "MPR.DLL");
-    PreferStandinMpr();
-    {
-        OwnerWindow owner;
-        Saver change = Start("/a " + std::to_string(reinterpret_cast<UINT_PTR>(owner.window)));
-        HWND dialog = WaitForDialog(change, kChangeCaption);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OLD_PASSWORD))) << "no password set yet";
-
-        Type(dialog, IDC_NEW_PASSWORD, "Tulip 7");
-        Type(dialog, IDC_CONFIRM_PASSWORD, "Tulip 8");
-        Click(dialog, IDOK);
-        HWND box = WaitForDialog(change, kChangeCaption, true);
-        ASSERT_NE(box, nullptr);
-        EXPECT_NE(MessageBoxText(box).find("do not match"), std::string::npos) << MessageBoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(e2e::WaitForWindowGone(box));
-        EXPECT_EQ(RawValue(kDesktop, kPasswordHashValue), std::nullopt) << "nothing stored yet";
-
-        Type(dialog, IDC_NEW_PASSWORD, "Tulip 7");
-        Type(dialog, IDC_CONFIRM_PASSWORD, "Tulip 7");
-        Click(dialog, IDOK);
-        box = WaitForDialog(change, kChangeCaption, true);
-        ASSERT_NE(box, nullptr);
-        EXPECT_NE(MessageBoxText(box).find("has been changed"), std::string::npos) << MessageBoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(change.WaitForExit(), 0);
-    }
-    const auto stored = RawValue(kDesktop, kPasswordHashValue);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->find("Tulip"), std::string::npos) << "a hash, never the password itself";
-
-    PlaceStandin("PASSWORD.CPL", "PASSWORD.CPL");
-    RequirePassword(1);
-    std::optional<Saver> saver;
-    ASSERT_NE(StartFullScreen(saver), nullptr);
-    Nudge();
-    HWND prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    Type(prompt, IDC_PASSWORD, "Tulip 8");
-    Click(prompt, IDOK);
-    ASSERT_TRUE(e2e::WaitForWindowGone(prompt));
-    e2e::Settle(kPastRefusalMs);
-    EXPECT_TRUE(saver->IsRunning());
-    Nudge();
-    prompt = WaitForDialog(*saver, kPromptCaption);
-    ASSERT_NE(prompt, nullptr);
-    Type(prompt, IDC_PASSWORD, "Tulip 7");
-    Click(prompt, IDOK);
-    EXPECT_EQ(saver->WaitForExit(), 0);
-}
-
-TEST_F(Win98Password, ChangeDialogWithoutAHandleIsOwnedByTheForegroundWindowAndKeepsTheOldPassword) {
-    PlaceStandin("MPR.DLL", "MPR.DLL");
-    PreferStandinMpr();
-    ASSERT_TRUE(StorePassword("Marigold 42"));
-    const auto before = RawValue(kDesktop, kPasswordHashValue);
-
-    OwnerWindow owner;
-    SetForegroundWindow(owner.window);
-    ASSERT_TRUE(e2e::WaitUntil([&] { return GetForegroundWindow() == owner.window; }));
-    Saver change = Start("/a");
-    HWND dialog = WaitForDialog(change, kChangeCaption);
+TEST_F(Win98Password, TheChangedPasswordIsTheOneThatClosesTheSaver) {
+    HWND owner = CreateWindowExA(0, "STATIC", "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300,
+                                 200, nullptr, nullptr, nullptr, nullptr);
+    Saver change = Start("/a " + std::to_string(reinterpret_cast<UINT_PTR>(owner)));
+    HWND dialog = WaitForDialog("Change Password");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_OLD_PASSWORD)));
-
-    Type(dialog, IDC_OLD_PASSWORD, "Marigold 41");
-    Type(dialog, IDC_NEW_PASSWORD, "Tulip 7");
-    Type(dialog, IDC_CONFIRM_PASSWORD, "Tulip 7");
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+    SetDlgItemTextA(dialog, IDC_NEW_PASSWORD, "Tulip 7");
+    SetDlgItemTextA(dialog, IDC_CONFIRM_PASSWORD, "Tulip 7");
     Click(dialog, IDOK);
-    HWND box = WaitForDialog(change, kChangeCaption, true);
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(MessageBoxText(box).find("old password is not correct"), std::string::npos) << MessageBoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(e2e::WaitForWindowGone(box));
-    Click(dialog, IDCANCEL);
-    EXPECT_EQ(change.WaitForExit(), 0) << "0 whatever the user did";
-    EXPECT_EQ(RawValue(kDesktop, kPasswordHashValue), before);
+    HWND done = nullptr; // "The screen saver password has been changed.", under the dialog's caption
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        while ((done = FindWindowExA(nullptr, done, "#32770", "Change Password")) == dialog) {}
+        return done != nullptr;
+    }));
+    PostMessageA(done, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(change.WaitForExit(), 0);
+    EXPECT_EQ(CheckStoredPassword("Tulip 7"), StoredCheck::Right);
+
+    // A password is required: the system is told a saver runs, and a move asks for it.
+    e2e::MoveCursorTo(80, 80);
+    Saver saver = Start("/s");
+    HWND window = saver.WaitForWindow("WindowsScreenSaverClass", "Screen Saver");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(e2e::ReadString(kRunningKey, kRunningValue), "1") << "switched on before the window existed";
+    e2e::Settle(300); // shown and active before input arrives
+    e2e::MoveCursorTo(90, 90);
+    HWND prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(GetWindow(prompt, GW_OWNER), window);
+    // Input while the prompt is up asks no second time (any second prompt would outlive this one).
+    for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_CLOSE}) PostMessageA(window, message, 0, 0);
+    e2e::MoveCursorTo(300, 300); // the user moves on while the prompt is up
+    SetDlgItemTextA(prompt, IDC_PASSWORD, "tulip 7");
+    Click(prompt, IDOK);
+    PostMessageA(window, WM_CLOSE, 0, 0); // arrives within 200 ms of the refused check
+    ASSERT_TRUE(e2e::WaitForWindowGone(prompt));
+    EXPECT_EQ(WaitForPrompt(800), nullptr) << "the wrong password keeps the saver, and nothing asks again";
+    EXPECT_TRUE(saver.IsRunning());
+
+    e2e::MoveCursorTo(90, 90);
+    prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    SetDlgItemTextA(prompt, IDC_PASSWORD, "Tulip 7");
+    Click(prompt, IDOK);
+    EXPECT_EQ(saver.WaitForExit(), 0);
+    EXPECT_EQ(e2e::ReadString(kRunningKey, kRunningValue), "0") << "switched off after the loop";
 }
 
-TEST_F(Win98Password, ChangeSwitchOnWindowsNtShowsNothingAndEndsWithMinusOne) {
-    PlaceStandin("MPR.DLL", "MPR.DLL");
-    PreferStandinMpr();
-    RunInNtMode();
-    Saver change = Start("/a");
-    bool dialogSeen = false;
-    std::optional<LONG> code;
-    e2e::WaitUntil([&] {
-        dialogSeen = dialogSeen || WaitForDialog(change, kChangeCaption, false, 0) != nullptr;
-        code = change.WaitForExit(0);
-        return code.has_value();
-    });
-    EXPECT_EQ(code, -1);
-    EXPECT_FALSE(dialogSeen);
-    EXPECT_EQ(RawValue(kDesktop, kPasswordHashValue), std::nullopt);
+TEST_F(Win98Password, APromptThatCannotOpenNeverLetsTheSaverClose) {
+    ASSERT_TRUE(StorePassword("Tulip 7"));
+    HMODULE module = LoadLibraryA(In("PASSWORD.CPL").c_str());
+    ASSERT_NE(module, nullptr);
+    auto verify = reinterpret_cast<BOOL(WINAPI *)(HWND)>(
+        reinterpret_cast<void *>(GetProcAddress(module, "VerifyScreenSavePwd")));
+    ASSERT_NE(verify, nullptr);
+    // The platform answers -1 when the window cannot be made.
+    HHOOK refuseWindows = SetWindowsHookExA(WH_CBT, RefuseWindowCreation, nullptr, GetCurrentThreadId());
+    EXPECT_FALSE(verify(nullptr));
+    UnhookWindowsHookEx(refuseWindows);
+    FreeLibrary(module);
 }

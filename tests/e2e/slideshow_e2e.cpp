@@ -250,7 +250,7 @@ TEST_F(SlideshowE2E, ListOfFilesThatAllFailNeitherCrashesNorSpins) {
     DWORD written = 0;
     WriteFile(file, "not a picture", 13, &written, nullptr);
     CloseHandle(file);
-    List({e2e::ScratchPath("missing.jpg"), text, "", e2e::ScratchPath("")});
+    List({e2e::ScratchPath("missing.jpg"), text, "", e2e::ScratchPath(""), "C:/no such folder/picture.jpg  "});
     Set("DisplayDuration", 1);
     e2e::Desktop desktop(kDesktop);
     Saver saver = StartFullScreen();

@@ -1,40 +1,70 @@
-// Close-rule arithmetic: wake distance, refused system commands, tick wrap.
+// The close rules' arithmetic, and the Windows 9x close check driven through a
+// fake platform: the order of its steps, the 200 ms refusal, nested requests.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "host/close_rules.h"
+#include "host/password_rules.h"
 
-TEST(WakeDistance, FourStaysFiveWakes) {
-    EXPECT_EQ(WakeDistance(303, 301, 300, 300), 4);
+namespace {
+// Records the platform calls in order; the clock and the verifier's answer are scripted.
+struct FakePlatform final : CloseCheckPlatform {
+    std::vector<std::uint32_t> ticks; // handed out in order; one too many fails the test
+    std::size_t ticksRead = 0;
+    std::function<bool()> verifier;
+    std::string calls;
+    std::uint32_t TickCount() override {
+        calls += "tick ";
+        return ticks.at(ticksRead++);
+    }
+    void RemovePendingTimers() override { calls += "remove "; }
+    bool AskVerifier() override {
+        calls += "ask ";
+        return verifier();
+    }
+    void HideCursor() override { calls += "hide "; }
+};
+} // namespace
+
+TEST(CloseRules, FourPixelsStayFiveWakeAndOnlyTheThreeSwitchCommandsAreRefused) {
     EXPECT_FALSE(IsWakeDistance(WakeDistance(303, 301, 300, 300)));
-    EXPECT_EQ(WakeDistance(303, 302, 300, 300), 5);
     EXPECT_TRUE(IsWakeDistance(WakeDistance(303, 302, 300, 300)));
-    EXPECT_EQ(WakeDistance(297, 298, 300, 300), 5); // left and up count the same
-    EXPECT_FALSE(IsWakeDistance(0));
+    EXPECT_TRUE(IsWakeDistance(WakeDistance(297, 298, 300, 300)));
+    for (std::uint32_t command : {0xF040u, 0xF050u, 0xF140u}) EXPECT_TRUE(IsRefusedSysCommand(command));
+    // Low bits set, SC_CLOSE, SC_MONITORPOWER.
+    for (std::uint32_t command : {0xF041u, 0xF142u, 0xF060u, 0xF170u}) EXPECT_FALSE(IsRefusedSysCommand(command));
 }
 
-TEST(WakeDistance, ExtremeCoordinatesSaturateInsteadOfOverflowing) {
-    EXPECT_EQ(WakeDistance(INT_MAX, INT_MAX, INT_MIN, INT_MIN), INT_MAX);
-    EXPECT_EQ(WakeDistance(INT_MIN, 0, INT_MAX, 0), INT_MAX);
-    EXPECT_TRUE(IsWakeDistance(WakeDistance(INT_MIN, 0, 0, 0)));
-    EXPECT_EQ(WakeDistance(-10, -10, 10, 10), 40);
-}
+TEST(CloseCheck, RefusalHidesTheCursorAndRefusesFor200MsFromThePromptsEndAcrossTheWrap) {
+    CloseCheck check;
+    FakePlatform platform;
+    // A first request soon after the counter started; the prompt ends just before it wraps.
+    platform.ticks = {100, 0xFFFFFF9Cu, 99, 100, 900};
+    int asked = 0;
+    platform.verifier = [&] {
+        // The prompt's modal loop delivers the saver's own close requests: refused unread.
+        EXPECT_EQ(check.State(), CloseCheckState::Checking);
+        FakePlatform nested;
+        EXPECT_FALSE(check.Confirm(true, nested));
+        EXPECT_EQ(nested.calls, "");
+        return ++asked == 2;
+    };
+    EXPECT_FALSE(check.Confirm(true, platform));
+    EXPECT_EQ(platform.calls, "tick remove ask hide tick ");
+    EXPECT_FALSE(check.Confirm(true, platform)); // 199 ms after the prompt closed
+    EXPECT_EQ(asked, 1);
+    platform.calls.clear();
+    EXPECT_TRUE(check.Confirm(true, platform)); // 200 ms: asked again, and granted
+    EXPECT_EQ(platform.calls, "tick remove ask tick ");
+    EXPECT_EQ(check.State(), CloseCheckState::Closing);
 
-TEST(IsRefusedSysCommand, OnlyTheThreeExactCommands) {
-    EXPECT_TRUE(IsRefusedSysCommand(0xF040));  // SC_NEXTWINDOW
-    EXPECT_TRUE(IsRefusedSysCommand(0xF050));  // SC_PREVWINDOW
-    EXPECT_TRUE(IsRefusedSysCommand(0xF140));  // SC_SCREENSAVE
-    EXPECT_FALSE(IsRefusedSysCommand(0xF142)); // low bits set: not exactly the command
-    EXPECT_FALSE(IsRefusedSysCommand(0xF060)); // SC_CLOSE
-    EXPECT_FALSE(IsRefusedSysCommand(0xF170)); // SC_MONITORPOWER
-}
-
-TEST(ElapsedTicks, DifferenceModuloTwoToThe32) {
-    EXPECT_EQ(ElapsedTicks(1000, 1199), 199u);
-    EXPECT_EQ(ElapsedTicks(1000, 1200), 200u);
-    EXPECT_EQ(ElapsedTicks(0xFFFFFF9Cu, 99), 199u); // wrapped between the readings
-    EXPECT_EQ(ElapsedTicks(0xFFFFFF9Cu, 100), 200u);
-    EXPECT_EQ(ElapsedTicks(0xFFFFFFFFu, 0), 1u);
-    EXPECT_EQ(ElapsedTicks(5, 5), 0u);
+    // Without a verifier the first request closes at once, and closing is final.
+    CloseCheck unprotected;
+    FakePlatform untouched;
+    EXPECT_TRUE(unprotected.Confirm(false, untouched) && unprotected.CloseConfirmed());
+    EXPECT_FALSE(unprotected.Confirm(true, untouched));
+    EXPECT_EQ(untouched.calls, "") << "no clock, no prompt, no cursor change";
 }

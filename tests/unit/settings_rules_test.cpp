@@ -80,3 +80,24 @@ TEST(Slots, PathsNeverRunPastTheSlot) {
     EXPECT_EQ(SlotTextLength(slot.path, kSlotSize), 255u);
     EXPECT_EQ(SlotTextLength("abc", 4), 3u);
 }
+
+TEST(StoredValues, NumbersAndTextsReadAsTheStoreRulesSayUpToTheirLimits) {
+    const std::string ones(64, '1'); // 64 bytes of text, no NUL: read, and saturated
+    EXPECT_EQ(StoredInteger(1, reinterpret_cast<const std::uint8_t *>(ones.data()), 64, 7), INT_MAX);
+    EXPECT_EQ(StoredInteger(1, nullptr, 65, 7), 7); // longer: unreadable
+    const std::uint8_t dword[] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(StoredInteger(kRegDword, dword, 4, 7), 0x04030201);
+    EXPECT_EQ(StoredInteger(kRegDword, dword, 2, 7), 0x0201);
+    EXPECT_EQ(StoredInteger(kRegDword, dword, 5, 7), 7);
+
+    char slot[kSlotSize] = "kept";
+    std::string text(kSlotSize, 'p');
+    auto bytes = [&] { return reinterpret_cast<const std::uint8_t *>(text.data()); };
+    EXPECT_FALSE(StoredText(bytes(), kSlotSize + 1, slot, kSlotSize)); // too long: unchanged
+    EXPECT_STREQ(slot, "kept");
+    EXPECT_TRUE(StoredText(bytes(), kSlotSize, slot, kSlotSize)); // no NUL: the last byte makes room
+    EXPECT_EQ(std::string(slot), std::string(kSlotSize - 1, 'p'));
+    text = std::string("a\0b", 3);
+    EXPECT_TRUE(StoredText(bytes(), 3, slot, kSlotSize));
+    EXPECT_STREQ(slot, "a");
+}

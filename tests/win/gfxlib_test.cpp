@@ -17,6 +17,7 @@
 #include "picture_loader/picture_loader.h"
 #include "tests/support/e2e.h"
 #include "tests/support/gdi_probe.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -209,6 +210,22 @@ TEST(Gfxlib, DecodesEveryFormatAndVariant) {
     // Transparent and half-transparent pixels show over black.
     ExpectQuadrants("gif_transparent.gif", {kBlack, kGreen, kBlue, kWhite}, 0);
     ExpectQuadrants("png_alpha.png", {0x800000, kGreen, 0x000080, kWhite}, 1);
+}
+
+// Every variant the bitmap format allows shows as ImageMagick shows it, through
+// WIC or, where WIC refuses a sound file, our own reader; damaged ones fail.
+TEST(Gfxlib, ShowsEveryBitmapVariantAsAnotherDecoderDoes) {
+    const std::vector<BitmapCase> cases = BitmapCases();
+    ASSERT_GE(cases.size(), 30u);
+    for (const BitmapCase &test : cases) {
+        SCOPED_TRACE(test.path);
+        Load load(test.path);
+        ASSERT_EQ(load.result != 0, test.sound);
+        if (!load.result) continue;
+        ASSERT_EQ(test.width, load.width);
+        ASSERT_EQ(test.height, load.height);
+        EXPECT_LE(WorstDifference(test, load.bits), test.tolerance);
+    }
 }
 
 TEST(Gfxlib, ExifOrientationShowsThePhotoUpright) {

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -195,18 +197,65 @@ TEST_F(SettingsStore, SavingAShorterListRemovesTheStalePictureValues) {
     EXPECT_FALSE(HasValue("Image00001"));
 }
 
-TEST_F(SettingsStore, IntegersStoredAsTextAreParsed) {
-    PutString("RefreshSpeed", "30");
-    PutString("StepSize", "abc");
-    PutString("ImageSize", "  -20 percent");
-    PutString("DisplayDuration", std::string(100, '7')); // too long to read: the default
-    PutBytes("MaxWidth", REG_DWORD, "\x20\x03", 2);       // a short DWORD: missing high bytes are 0
-    LoadSettings(&settings_);
-    EXPECT_EQ(settings_.RefreshSpeed, 30);
-    EXPECT_EQ(settings_.StepSize, 0);
-    EXPECT_EQ(settings_.ImageSize, -20);
-    EXPECT_EQ(settings_.DisplayDuration, 5);
-    EXPECT_EQ(settings_.MaxWidth, 800);
+// Values written by other tools, each of a type the store does not write: a
+// number of any other type is read as text, a REG_DWORD that is not 4 bytes
+// long as its bytes (or the default when longer), a text of any type up to
+// its first NUL.
+TEST_F(SettingsStore, ValuesOfEveryOtherTypeAreReadByTheStoreRules) {
+    struct Stored {
+        DWORD type;
+        std::string bytes;
+        std::int32_t value; // kDefault: the field's default
+    };
+    constexpr std::int32_t kDefault = INT32_MIN;
+    const Stored kinds[] = {
+        {REG_SZ, std::string("30\0", 3), 30},
+        {REG_SZ, std::string("abc\0", 4), 0},
+        {REG_EXPAND_SZ, std::string("  -20 percent\0", 14), -20},
+        {REG_MULTI_SZ, std::string("17\0\0", 4), 17},
+        {REG_BINARY, std::string("\x1e\0\0\0", 4), 0},
+        {REG_QWORD, std::string("\x1e\0\0\0\0\0\0\0", 8), 0},
+        {REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x1e", 4), 0},
+        {REG_DWORD, std::string("\x20\x03", 2), 800},
+        {REG_DWORD, std::string(8, '\x01'), kDefault},
+        {REG_NONE, std::string(), 0},
+        {REG_SZ, std::string(100, '7'), kDefault}, // too long to be a number
+        {REG_SZ, "99999999999", INT32_MAX},        // without its NUL, and saturated
+    };
+    const struct {
+        const char *name;
+        std::int32_t Settings::*field;
+        std::int32_t defaultValue;
+    } fields[] = {{"DisplayDuration", &Settings::DisplayDuration, 5}, {"ImageSize", &Settings::ImageSize, 100},
+                  {"RefreshSpeed", &Settings::RefreshSpeed, 25},       {"ClearScreen", &Settings::ClearScreen, 0},
+                  {"RemoveBitmaps", &Settings::RemoveBitmaps, 1},      {"FilterIndex", &Settings::FilterIndex, 1},
+                  {"FadeInStyle", &Settings::FadeInStyle, 0},          {"FadeOutStyle", &Settings::FadeOutStyle, 1},
+                  {"StepSize", &Settings::StepSize, 10},               {"DisplayTime", &Settings::DisplayTime, 1},
+                  {"CenterPicture", &Settings::CenterPicture, 0},      {"RestrictSize", &Settings::RestrictSize, 0},
+                  {"MaxWidth", &Settings::MaxWidth, 640},              {"MaxHeight", &Settings::MaxHeight, 480}};
+    for (int shift : {0, 5}) { // every field meets two kinds, every kind two fields
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            const Stored &kind = kinds[(i + shift) % std::size(kinds)];
+            PutBytes(fields[i].name, kind.type, kind.bytes.data(), static_cast<DWORD>(kind.bytes.size()));
+        }
+        PutBytes("ImageCount", REG_SZ, "3", 1);
+        PutBytes("Image00000", REG_EXPAND_SZ, "%TEMP%\\a.jpg", 13);
+        PutBytes("Image00001", REG_MULTI_SZ, "C:\\b.gif\0C:\\c.gif\0", 19);
+        PutBytes("Image00002", REG_DWORD, "AB\0\0", 4);
+        PutBytes("FileDirectory", REG_BINARY, "D:\\x", 4);
+        Settings loaded = Reloaded();
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            const Stored &kind = kinds[(i + shift) % std::size(kinds)];
+            EXPECT_EQ(loaded.*fields[i].field, kind.value == kDefault ? fields[i].defaultValue : kind.value)
+                << fields[i].name << " stored as type " << kind.type;
+        }
+        ASSERT_EQ(loaded.ImageCount, 3);
+        EXPECT_STREQ(loaded.Images[0].path, "%TEMP%\\a.jpg");
+        EXPECT_STREQ(loaded.Images[1].path, "C:\\b.gif");
+        EXPECT_STREQ(loaded.Images[2].path, "AB");
+        EXPECT_STREQ(loaded.FileDirectory, "D:\\x");
+        ReleaseImages(&loaded);
+    }
 }
 
 TEST_F(SettingsStore, OversizedFileDirectoryIsNotReadAndTheFieldKeepsItsContent) {

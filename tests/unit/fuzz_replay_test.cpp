@@ -1,0 +1,22 @@
+// The fuzz targets over every input kept for them: the seeds and each case a
+// fuzzer once found trouble with (tests/fuzz/regressions/<target>/), natively
+// under the sanitizers and again under Wine. A broken property aborts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/fuzz/fuzz_targets.h"
+#include "tests/support/test_files.h"
+
+TEST(FuzzRegressions, EveryKeptInputRunsCleanThroughItsParser) {
+    int replayed = 0;
+    for (const FuzzTarget &target : kFuzzTargets)
+        for (const char *folder : {"fuzz/seeds/", "fuzz/regressions/"})
+            for (const std::string &path : FilesIn(folder + std::string(target.name))) {
+                SCOPED_TRACE(path);
+                const std::vector<std::uint8_t> bytes = ReadBytes(path);
+                target.run(bytes.data(), bytes.size());
+                ++replayed;
+            }
+    EXPECT_GE(replayed, 20);
+}

@@ -1,0 +1,324 @@
+// The configuration dialog and the Picture Size, About and viewer dialogs it
+// opens, hosted in the test process. The dialog runs modally on a thread of its
+// own, so the test thread can click, scroll, drop and answer as a user does;
+// the per-user registry is a scratch key.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dlgs.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config_ui/config_ui.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include "tests/support/e2e.h"
+#include "tests/support/gdi_probe.h"
+#include "tests/support/scratch_hive.h"
+
+namespace {
+
+std::string Text(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+DWORD WINAPI RunDialog(void *result) {
+    *static_cast<INT_PTR *>(result) = ShowConfigDialog(nullptr);
+    return 0;
+}
+
+class ConfigDialog : public testing::Test {
+protected:
+    HWND Open() {
+        thread_ = CreateThread(nullptr, 0, RunDialog, &result_, 0, nullptr);
+        return dialog_ = Wait("Quillomir");
+    }
+    HWND Wait(const char *caption, DWORD timeoutMs = 5000) { // the topmost visible window with the caption
+        HWND found = nullptr;
+        e2e::WaitUntil([&] { return (found = FindWindowA(nullptr, caption)) && IsWindowVisible(found); },
+                       timeoutMs);
+        return found;
+    }
+    HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+    void Press(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    HWND PressFor(int id, const std::string &caption) { // a press that opens a window over the dialog
+        PostMessageA(Item(id), BM_CLICK, 0, 0);
+        return Wait(caption.c_str());
+    }
+    void Click(int row) { // the selection, then the notification the list sends
+        SendMessageA(Item(IDC_FILE_LIST), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_FILE_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(Item(IDC_FILE_LIST)));
+    }
+    std::string List() const { // the rows, each followed by "|"
+        std::string rows;
+        for (WPARAM i = 0; i < static_cast<WPARAM>(SendMessageA(Item(IDC_FILE_LIST), LB_GETCOUNT, 0, 0)); ++i) {
+            char text[1024] = "";
+            SendMessageA(Item(IDC_FILE_LIST), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            rows += std::string(text) + "|";
+        }
+        return rows;
+    }
+    std::string Buttons() const { // Add, Delete, Up, Down, Clear all, Show: + when enabled
+        std::string states;
+        for (int id : {IDC_ADD, IDC_DELETE, IDC_UP, IDC_DOWN, IDC_CLEAR_ALL, IDC_SHOW})
+            states += IsWindowEnabled(Item(id)) ? '+' : '-';
+        return states;
+    }
+    INT_PTR End(UINT message, WPARAM wParam) { // the dialog's result; -2 while it is still open
+        PostMessageA(dialog_, message, wParam, 0);
+        WaitForSingleObject(thread_, 5000);
+        return result_;
+    }
+    void PutImages(const std::vector<std::string> &paths) {
+        hive_.SetDword("ImageCount", static_cast<DWORD>(paths.size()));
+        for (size_t i = 0; i < paths.size(); ++i)
+            hive_.SetString(("Image0000" + std::to_string(i)).c_str(), paths[i]);
+    }
+    static std::string Stored(const char *name) { // the stored value as text, "" when there is none
+        if (auto value = e2e::ReadDword(e2e::kSettingsKey, name)) return std::to_string(*value);
+        return e2e::ReadString(e2e::kSettingsKey, name).value_or("");
+    }
+
+    ScratchHive hive_{testing::UnitTest::GetInstance()->current_test_info()->name()};
+    HANDLE thread_ = nullptr;
+    INT_PTR result_ = -2;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(ConfigDialog, ShowsTheStoredOptionsAndOkStoresWhatTheControlsShow) {
+    const struct {
+        const char *name;
+        DWORD stored, saved;
+    } values[] = {{"DisplayDuration", 100, 59}, {"ImageSize", 75, 150},  {"RefreshSpeed", 30, 10},
+                  {"StepSize", 5, 1},           {"ClearScreen", 1, 1},   {"RemoveBitmaps", 0, 0},
+                  {"DisplayTime", 0, 0},        {"CenterPicture", 1, 0}, {"RestrictSize", 1, 1},
+                  {"FadeInStyle", 8, 0},        {"FadeOutStyle", 3, 3},  {"FilterIndex", 4, 4},
+                  {"MaxWidth", 700, 700},       {"MaxHeight", 600, 480}};
+    for (const auto &value : values) hive_.SetDword(value.name, value.stored);
+    // Paths as other tools write them (forward slashes, trailing spaces) are shown and kept as they are.
+    PutImages({"C:\\Pictures\\Sea.jpg", "C:/Pictures/Hill.GIF  "});
+    ASSERT_NE(Open(), nullptr);
+    std::string shown;
+    for (int id : {IDC_DURATION_LABEL, IDC_IMAGE_SIZE_LABEL, IDC_SPEED_LABEL, IDC_STEP_LABEL, IDC_FADE_IN_LIST,
+                   IDC_FADE_OUT_LIST})
+        shown += Text(Item(id)) + "|"; // a fade-in of 8 names no item: none is selected
+    for (int id : {IDC_CLEAR_SCREEN, IDC_REMOVE_BITMAPS, IDC_DISPLAY_TIME, IDC_CENTER_PICTURE, IDC_RESTRICT_SIZE})
+        shown += IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? '1' : '0';
+    EXPECT_EQ(shown, "100 secs|75 %|30 fps|5 ppf||Dissolve|10011");
+    EXPECT_EQ(List(), "C:\\Pictures\\Sea.jpg|C:/Pictures/Hill.GIF  |");
+    EXPECT_EQ(Buttons(), "++-+++") << "the first picture is selected";
+
+    // The duration steps from its thumb, held at the bar's end; the end of a drag moves nothing.
+    for (auto [bar, request] : {std::pair{IDC_DURATION_BAR, SB_LINELEFT},
+                                {IDC_IMAGE_SIZE_BAR, SB_RIGHT},
+                                {IDC_SPEED_BAR, SB_PAGELEFT},
+                                {IDC_SPEED_BAR, SB_PAGELEFT},
+                                {IDC_SPEED_BAR, SB_ENDSCROLL},
+                                {IDC_STEP_BAR, SB_LEFT}})
+        SendMessageA(dialog_, WM_HSCROLL, static_cast<WPARAM>(request), reinterpret_cast<LPARAM>(Item(bar)));
+    Press(IDC_CENTER_PICTURE);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST))) << "pictures are not removed";
+    Press(IDC_REMOVE_BITMAPS);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST)));
+    Press(IDC_REMOVE_BITMAPS);
+
+    // Only a click that checks "Restrict size" asks for the sizes; Cancel there keeps them.
+    auto sizes = [](HWND size) {
+        std::string text;
+        for (int id : {IDC_WIDTH_640, IDC_WIDTH_800, IDC_WIDTH_1024, IDC_WIDTH_OTHER, IDC_HEIGHT_480,
+                       IDC_HEIGHT_600, IDC_HEIGHT_768, IDC_HEIGHT_OTHER})
+            text += IsDlgButtonChecked(size, id) == BST_CHECKED ? '1' : '0';
+        for (int id : {IDC_WIDTH_EDIT, IDC_HEIGHT_EDIT})
+            text += " " + Text(GetDlgItem(size, id)) + (IsWindowEnabled(GetDlgItem(size, id)) ? "+" : "-");
+        return text;
+    };
+    for (WPARAM answer : {IDCANCEL, IDOK}) {
+        PostMessageA(Item(IDC_RESTRICT_SIZE), BM_CLICK, 0, 0);
+        EXPECT_EQ(Wait("Picture Size", 300), nullptr);
+        HWND size = PressFor(IDC_RESTRICT_SIZE, "Picture Size");
+        EXPECT_EQ(sizes(size), "00010100 700+ -");
+        SendMessageA(GetDlgItem(size, answer == IDOK ? IDC_HEIGHT_OTHER : IDC_WIDTH_1024), BM_CLICK, 0, 0);
+        SetDlgItemTextA(size, IDC_HEIGHT_EDIT, "abc"); // not a number: the fallback
+        EXPECT_EQ(sizes(size), answer == IDOK ? "00010001 700+ abc+" : "00100100 700- abc-");
+        PostMessageA(size, WM_COMMAND, answer, 0);
+        ASSERT_TRUE(e2e::WaitForWindowGone(size));
+    }
+    EXPECT_EQ(End(WM_COMMAND, IDOK), 1);
+    for (const auto &value : values) EXPECT_EQ(Stored(value.name), std::to_string(value.saved)) << value.name;
+    EXPECT_EQ(Stored("Image00001"), "C:/Pictures/Hill.GIF  ") << "as the list showed it";
+}
+
+TEST_F(ConfigDialog, UpDownDeleteAndClearAllKeepTheSelectionAndTheButtonsInStep) {
+    PutImages({"A", "B", "C"});
+    ASSERT_NE(Open(), nullptr);
+    Click(1);
+    Press(IDC_UP);
+    EXPECT_EQ(List(), "B|A|C|");
+    EXPECT_EQ(Buttons(), "++-+++") << "B is selected on the top row";
+    Press(IDC_DOWN);
+    EXPECT_EQ(List(), "A|B|C|");
+    EXPECT_EQ(Buttons(), "++++++") << "and again in the middle";
+    Click(2);
+    Press(IDC_DELETE);
+    EXPECT_EQ(Buttons(), "+---+-") << "deleting the last row leaves no selection";
+    Click(0);
+    Press(IDC_DELETE);
+    EXPECT_EQ(List(), "B|");
+    EXPECT_EQ(Buttons(), "++--++") << "the next picture takes the selection";
+    for (WPARAM answer : {IDNO, IDYES}) {
+        HWND box = PressFor(IDC_CLEAR_ALL, "Question");
+        ASSERT_NE(box, nullptr);
+        PostMessageA(box, WM_COMMAND, answer, 0);
+        ASSERT_TRUE(e2e::WaitForWindowGone(box));
+        EXPECT_EQ(List(), answer == IDNO ? "B|" : "");
+    }
+    EXPECT_EQ(Buttons(), "+-----");
+    EXPECT_EQ(End(WM_COMMAND, IDOK), 1);
+    EXPECT_EQ(Stored("ImageCount"), "0");
+}
+
+TEST_F(ConfigDialog, AddAndADropAppendPicturesAndAddRemembersTheFolderAndFilter) {
+    const std::string folder = e2e::ScratchPath("Add Folder");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char *name : {"b.jpg", "a.gif", "Notes.TXT"}) e2e::WriteSolidBmp(folder + "\\" + name, 1, 1, 0);
+    hive_.SetString("FileDirectory", folder); // the names below are relative to it
+    hive_.SetDword("FilterIndex", 4);
+    ASSERT_NE(Open(), nullptr);
+    HWND open = PressFor(IDC_ADD, "Add an Image");
+    HWND filters = GetDlgItem(open, cmb1);
+    EXPECT_EQ(SendMessageA(filters, CB_GETCURSEL, 0, 0), 3) << "the stored filter";
+    SendMessageA(filters, CB_SETCURSEL, 4, 0); // All Files: any file goes in, named as it is
+    SendMessageA(open, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(filters));
+    SetDlgItemTextA(open, cmb13, "\"b.jpg\" \"Notes.TXT\" \"a.gif\"");
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitForWindowGone(open));
+    EXPECT_EQ(List(), folder + "\\b.jpg|" + folder + "\\Notes.TXT|" + folder + "\\a.gif|");
+    EXPECT_EQ(Buttons(), "+---+-");
+
+    std::string files = "C:\\Photos\\HOLIDAY.JPG|C:\\notes.txt|C:\\" + std::string(241, 'F') +
+                        "\\Picture.JPG|C:\\Old.GIF\\read.me|D:\\Scan.Bmp|";
+    for (char &c : files) c = c == '|' ? '\0' : c;
+    auto *drop = static_cast<DROPFILES *>(GlobalAlloc(GPTR, sizeof(DROPFILES) + files.size() + 1)); // as the shell
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(drop + 1, files.data(), files.size());
+    PostMessageA(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    HWND message = nullptr; // a message over the dialog names the path too long to keep
+    ASSERT_TRUE(e2e::WaitUntil([&] { return (message = FindWindowA(nullptr, "Quillomir")) != dialog_; }));
+    PostMessageA(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitForWindowGone(message));
+    EXPECT_EQ(End(WM_COMMAND, IDOK), 1);
+    EXPECT_EQ(Stored("ImageCount"), "6");
+    EXPECT_EQ(Stored("Image00004"), "c:\\old.gif\\read.me") << "dropped paths lower-cased and filtered";
+    EXPECT_EQ(Stored("FileDirectory"), folder);
+    EXPECT_EQ(Stored("FilterIndex"), "5");
+}
+
+TEST_F(ConfigDialog, HelpOpensAboutAndShowOpensTheViewerUntilAClickOrAKey) {
+    const std::string picture = e2e::ScratchPath("show.bmp");
+    ASSERT_TRUE(e2e::WriteSolidBmp(picture, 120, 80, 0x00FF00));
+    PutImages({picture, "C:\\missing.jpg"});
+    ASSERT_NE(Open(), nullptr);
+    SendMessageA(dialog_, WM_HELP, 0, 0); // F1, which does what the help button does
+    HWND about = Wait("About");
+    EXPECT_EQ(Text(GetDlgItem(about, IDC_DESCRIPTION)), "Quillomir");
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitForWindowGone(about));
+    const std::pair<UINT, WPARAM> closers[] = {{WM_CHAR, 'q'},         {WM_LBUTTONDOWN, 0},
+                                               {WM_RBUTTONDOWN, 0},    {WM_COMMAND, IDOK},
+                                               {WM_COMMAND, IDCANCEL}, {WM_SYSCOMMAND, SC_CLOSE}};
+    SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER); // off the desktop's centre
+    int gdiRoom = 0;
+    for (const auto &[message, wParam] : closers) {
+        if (message == WM_CHAR) { // a real double-click on the first row
+            RECT row = {};
+            SendMessageA(Item(IDC_FILE_LIST), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+            MapWindowPoints(Item(IDC_FILE_LIST), nullptr, reinterpret_cast<POINT *>(&row), 2);
+            e2e::MoveCursorTo(row.left + 10, row.top + 2);
+            for (int i = 0; i < 2; ++i) e2e::PressMouseButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+        }
+        HWND viewer = message == WM_CHAR ? Wait(picture.c_str()) : PressFor(IDC_SHOW, picture);
+        ASSERT_NE(viewer, nullptr) << "the caption is the path as the list holds it";
+        RECT client = {}, frame = {}, over = {};
+        GetClientRect(viewer, &client);
+        GetWindowRect(viewer, &frame);
+        GetWindowRect(dialog_, &over);
+        EXPECT_EQ(client.right * 1000 + client.bottom, 120080) << "the picture's own size";
+        EXPECT_EQ(frame.left - over.left, (over.right - over.left) / 2 - (frame.right - frame.left) / 2);
+        EXPECT_EQ(frame.top - over.top, (over.bottom - over.top) / 2 - (frame.bottom - frame.top) / 2);
+        HDC dc = GetDC(viewer);
+        EXPECT_TRUE(e2e::WaitUntil(
+            [&] { return GetPixel(dc, 0, 0) == RGB(0, 255, 0) && GetPixel(dc, 119, 79) == RGB(0, 255, 0); },
+            1000));
+        ReleaseDC(viewer, dc);
+        PostMessageA(viewer, message, wParam, MAKELPARAM(10, 10));
+        ASSERT_TRUE(e2e::WaitForWindowGone(viewer));
+        if (!gdiRoom) gdiRoom = FreeGdiRoom(); // after the first, which loads what the platform keeps
+    }
+    EXPECT_GE(FreeGdiRoom(), gdiRoom - 3) << "bitmap and palette are deleted at every close";
+    Click(1);
+    PostMessageA(Item(IDC_SHOW), BM_CLICK, 0, 0);
+    EXPECT_EQ(Wait("C:\\missing.jpg", 500), nullptr) << "a picture that cannot be read opens nothing";
+    EXPECT_EQ(End(WM_CLOSE, 0), 0);
+    EXPECT_EQ(Stored("ImageSize"), "") << "the close box is Cancel";
+}
+
+// Every text fits its control and every icon its button at the display's DPI: run with the others at
+// 96 DPI, and at 144 by tests/win/config_high_dpi.sh.
+TEST(DialogLayout, EveryTextAndIconShowsWhole) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const char *expected = std::getenv("QUILLOMIR_EXPECT_DPI")) { // a DPI Wine ignored cannot pass unseen
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    ScratchHive hive("DialogLayout");
+    Settings settings = {}; // what the Picture Size dialog edits
+    const std::pair<int, DLGPROC> dialogs[] = {
+        {IDD_CONFIG, ConfigDialogProc}, {IDD_ABOUT, AboutDialogProc}, {IDD_PICTURE_SIZE, PictureSizeDialogProc}};
+    for (const auto &[id, proc] : dialogs) {
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr, proc,
+                                         reinterpret_cast<LPARAM>(&settings));
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char kind[32] = "", text[256] = "";
+            GetClassNameA(child, kind, sizeof(kind));
+            GetWindowTextA(child, text, sizeof(text));
+            const LONG style = GetWindowLongA(child, GWL_STYLE);
+            const bool isStatic = std::string(kind) == "Static";
+            if (isStatic ? (style & SS_TYPEMASK) > SS_RIGHT : std::string(kind) != "Button")
+                continue; // icons, frames
+            RECT has = {}, needs = {};
+            GetClientRect(child, &has);
+            ICONINFO icon = {};
+            BITMAP bitmap = {};
+            if (!isStatic && (style & BS_ICON)) { // the icon with the button's edges
+                GetIconInfo(reinterpret_cast<HICON>(SendMessageA(child, BM_GETIMAGE, IMAGE_ICON, 0)), &icon);
+                GetObjectA(icon.hbmColor, sizeof(bitmap), &bitmap);
+                needs = {0, 0, bitmap.bmWidth ? bitmap.bmWidth + 4 : 9999, bitmap.bmHeight + 4};
+                DeleteObject(icon.hbmColor);
+                DeleteObject(icon.hbmMask);
+            } else { // the text in the control's font, a static's wrapped at its width, a button's with a box
+                needs.right = isStatic ? has.right : 9999;
+                HDC dc = GetDC(child);
+                HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(child, WM_GETFONT, 0, 0)));
+                DrawTextA(dc, text, -1, &needs, DT_CALCRECT | (isStatic ? DT_WORDBREAK : DT_SINGLELINE));
+                SelectObject(dc, font);
+                ReleaseDC(child, dc);
+                needs.right += isStatic ? 0 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
+            }
+            EXPECT_TRUE(needs.right <= has.right && needs.bottom <= has.bottom)
+                << kind << " " << GetDlgCtrlID(child) << " of dialog " << id << " at " << dpi << " DPI needs "
+                << needs.right << "x" << needs.bottom << ", has " << has.right << "x" << has.bottom;
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+} // namespace
