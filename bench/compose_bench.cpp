@@ -17,13 +17,13 @@
 
 namespace {
 
-constexpr int kRounds = 3;              // each case's frames are taken in rounds spread over the run
-constexpr int kFrames = 9;              // per round; the fastest of all rounds counts
-constexpr int kLiteralFrames = 5;       // the literal way takes up to a fifth of a second a frame
-constexpr int kWarmFrames = 2;          // first frames fault in scratch and caches
-constexpr double kLiteralTarget = 10.0; // at least this much faster, picture of twice the screen's pixels
-constexpr double kFloorTarget = 2.5;    // a whole frame at most this many floors, every case
-constexpr double kStepTarget = 1.5;     // a fade step: guards that steps draw only what changed
+constexpr int kRounds = 3;                      // each case's frames are taken in rounds spread over the run
+constexpr int kFrames = 9;                      // per round; the fastest of all rounds counts
+constexpr int kLiteralFrames = 5;               // the literal way takes up to a fifth of a second a frame
+constexpr int kWarmFrames = 2;                  // first frames fault in scratch and caches
+constexpr double kLiteralTarget = 10.0;         // at least this much faster, picture of twice the screen's pixels
+constexpr double kFloorTarget = 2.5;            // a whole frame at most this many floors, every case
+constexpr double kStepTarget = 1.5;             // a fade step: guards that steps draw only what changed
 constexpr std::size_t kSlackBytes = 128 * 1024; // working memory beyond the visible area's pixels
 
 struct Screen {
@@ -104,7 +104,8 @@ HBITMAP MakeSnapshot(int width, int height) {
     DIBSECTION dib = {};
     if (!snapshot || GetObjectA(snapshot, sizeof(dib), &dib) != sizeof(dib)) return snapshot;
     auto *bits = static_cast<std::uint32_t *>(dib.dsBm.bmBits);
-    for (int i = 0; i < width * height; ++i) bits[i] = 0x203040u + static_cast<std::uint32_t>((i * 2654435761u) >> 24);
+    for (int i = 0; i < width * height; ++i)
+        bits[i] = 0x203040u + static_cast<std::uint32_t>((i * 2654435761u) >> 24);
     return snapshot;
 }
 
@@ -140,10 +141,17 @@ void RunScreen(const Screen &screen, int round, std::vector<Result> &results, st
         const int sw = p.width * p.scale / 100, sh = p.height * p.scale / 100;
         const int x = screen.width / 2 - sw / 2, y = screen.height / 2 - sh / 2;
         for (const Mode &m : modes) {
-            if (round == 0)
-                results.push_back({CaseName(screen, p, m), screen, p, m, {}, {}, {}, {}, 0, 0, 0, 0, 0,
-                                   static_cast<std::size_t>(std::min(screen.width, sw)) * std::min(screen.height, sh) * 4,
-                                   std::int64_t{sw} * sh >= 2 * std::int64_t{screen.width} * screen.height});
+            if (round == 0) {
+                Result added{};
+                added.name = CaseName(screen, p, m);
+                added.screen = screen;
+                added.picture = p;
+                added.mode = m;
+                added.visibleBytes =
+                    static_cast<std::size_t>(std::min(screen.width, sw)) * std::min(screen.height, sh) * 4;
+                added.twiceTheScreen = std::int64_t{sw} * sh >= 2 * std::int64_t{screen.width} * screen.height;
+                results.push_back(added);
+            }
             Result &r = results[next++];
             auto compose = [&](int level, FrameCanvas *canvas) {
                 ComposeFrame(dc, x, y, palette, picture, p.scale, level, snapshot, TRUE, m.style, m.clock, nullptr,
@@ -154,7 +162,8 @@ void RunScreen(const Screen &screen, int round, std::vector<Result> &results, st
             // ran next, and it is far from the others anyway.
             for (int i = 0; round == 0 && i < kWarmFrames + kLiteralFrames; ++i) {
                 const double t = TimeMs([&] {
-                    LiteralComposeFrame(dc, x, y, palette, picture, p.scale, m.level, snapshot, TRUE, m.style, m.clock);
+                    LiteralComposeFrame(dc, x, y, palette, picture, p.scale, m.level, snapshot, TRUE, m.style,
+                                        m.clock);
                 });
                 if (i >= kWarmFrames) r.literal.push_back(t);
             }
@@ -173,7 +182,8 @@ void RunScreen(const Screen &screen, int round, std::vector<Result> &results, st
                 r.frameBytes = std::max(r.frameBytes, LastComposeFrameBytes());
                 if (m.level < 100) compose(m.level - 1, &canvas);
                 const double next = TimeMs([&] { compose(m.level, &canvas); });
-                const double copy = TimeMs([&] { BitBlt(dc, 0, 0, screen.width, screen.height, floorDc, 0, 0, SRCCOPY); });
+                const double copy =
+                    TimeMs([&] { BitBlt(dc, 0, 0, screen.width, screen.height, floorDc, 0, 0, SRCCOPY); });
                 if (i < kWarmFrames) continue;
                 r.ours.push_back(whole);
                 r.step.push_back(next);
@@ -210,8 +220,8 @@ int main() {
     RegisterClassA(&windowClass);
 
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    std::printf("screen %dx%d, fastest of %d rounds of %d frames (literal %d)\n", screenWidth, screenHeight, kRounds,
-                kFrames, kLiteralFrames);
+    std::printf("screen %dx%d, fastest of %d rounds of %d frames (literal %d)\n", screenWidth, screenHeight,
+                kRounds, kFrames, kLiteralFrames);
     std::vector<Result> results;
     bool met = true;
     for (int round = 0; round < kRounds; ++round) {
@@ -219,7 +229,9 @@ int main() {
         for (const Screen &s : {Screen{1024, 768}, Screen{1920, 1080}, Screen{3840, 2160}}) {
             // A smaller screen is a window of its size: the snapshot and the floor follow the window.
             if (s.width > screenWidth || s.height > screenHeight) {
-                if (round == 0) std::printf("missing %dx%d: the screen is %dx%d\n", s.width, s.height, screenWidth, screenHeight);
+                if (round == 0)
+                    std::printf("missing %dx%d: the screen is %dx%d\n", s.width, s.height, screenWidth,
+                                screenHeight);
                 met = false;
                 continue;
             }
@@ -238,8 +250,9 @@ int main() {
                     static_cast<unsigned>(r.frameBytes));
     }
 
-    std::printf("\n| Screen | Picture | Scale | Style | Level | Clock | Literal / floor | Ours / floor | Step / floor "
-                "| Ours / literal | Floor ms | Frame KiB |\n");
+    std::printf(
+        "\n| Screen | Picture | Scale | Style | Level | Clock | Literal / floor | Ours / floor | Step / floor "
+        "| Ours / literal | Floor ms | Frame KiB |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     met = met && !results.empty();
     for (const Result &r : results) {
@@ -254,9 +267,10 @@ int main() {
         if (!ok) std::printf("missed: %s\n", r.name.c_str());
         met = met && ok;
     }
-    std::printf("\ntargets (a whole frame <= %.1fx the floor, a fade step <= %.1fx, >= %.0fx faster than literal for "
-                "pictures of twice the screen's pixels, working memory at most the visible area's pixels + %u KiB): %s\n",
-                kFloorTarget, kStepTarget, kLiteralTarget, static_cast<unsigned>(kSlackBytes / 1024),
-                met ? "met" : "NOT met");
+    std::printf(
+        "\ntargets (a whole frame <= %.1fx the floor, a fade step <= %.1fx, >= %.0fx faster than literal for "
+        "pictures of twice the screen's pixels, working memory at most the visible area's pixels + %u KiB): %s\n",
+        kFloorTarget, kStepTarget, kLiteralTarget, static_cast<unsigned>(kSlackBytes / 1024),
+        met ? "met" : "NOT met");
     return met ? 0 : 1;
 }

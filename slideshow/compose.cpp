@@ -57,14 +57,15 @@ __attribute__((target("ssse3"))) void ShuffleGroups(const std::uint32_t *source,
 // out[k] = mask[k % period] ? lit[k] : unlit[k], the mask's entries all bits
 // set or clear; period is 8 or at least n.
 __attribute__((target("sse2"))) void SelectSse2(const std::uint32_t *lit, const std::uint32_t *unlit,
-                                                 const std::uint32_t *mask, std::size_t period, std::uint32_t *out,
-                                                 std::size_t n) {
+                                                const std::uint32_t *mask, std::size_t period, std::uint32_t *out,
+                                                std::size_t n) {
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i *>(mask + (period == 8 ? i & 7 : i)));
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(lit + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(unlit + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i),
+                         _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)));
     }
     for (; i < n; ++i) out[i] = mask[period == 8 ? i & 7 : i] ? lit[i] : unlit[i];
 }
@@ -76,7 +77,8 @@ __attribute__((target("sse2"))) inline void CopyQuads(std::uint32_t *out, const 
     }
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i)));
     for (; i < n; ++i) out[i] = in[i];
 }
 
@@ -94,7 +96,6 @@ __attribute__((target("sse2"))) void CopyRunsSse2(const MaskSpan *spans, std::si
     CopyQuads(out + (x - from), background + (x - from), static_cast<std::size_t>(to - x));
 }
 #endif
-
 
 // out[k] takes lit[k] where bit (phase + k) % 8 of the pattern is set, else
 // unlit[k]: in one pass with SSE2, else the bulk copied from the source with
@@ -300,8 +301,7 @@ void FrameComposer::BackgroundRow(const FrameJob &job, std::int32_t py, std::int
     }
     if (bits == 0xFF) {
         std::fill(out, out + a, 0u);
-        if (a < b)
-            std::memcpy(out + a, row + base + a, static_cast<std::size_t>(b - a) * sizeof(std::uint32_t));
+        if (a < b) std::memcpy(out + a, row + base + a, static_cast<std::size_t>(b - a) * sizeof(std::uint32_t));
         std::fill(out + std::max(a, b), out + n, 0u);
         return;
     }
@@ -480,12 +480,13 @@ bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, Pixe
         columnsOrigin_ = job.picture.originX;
         PlanGroups(n);
     }
-    scratchBytes_ = (columns_.capacity() + row_.capacity() + scaledRow_.capacity() + backgroundRow_.capacity() +
-                     maskRow_.capacity() + groupBase_.capacity()) *
-                        sizeof(std::uint32_t) +
-                    groupShuffle_.capacity() +
-                    (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() +
-                     after_.capacity()) * sizeof(MaskSpan);
+    scratchBytes_ =
+        (columns_.capacity() + row_.capacity() + scaledRow_.capacity() + backgroundRow_.capacity() +
+         maskRow_.capacity() + groupBase_.capacity()) *
+            sizeof(std::uint32_t) +
+        groupShuffle_.capacity() +
+        (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() + after_.capacity()) *
+            sizeof(MaskSpan);
     return true;
 }
 
@@ -513,7 +514,8 @@ void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, cons
             continue;
         }
         const std::uint8_t bits = job.mask->PatternBits(py);
-        if (bits != 0xFF && job.background) BackgroundRow(job, py, from, to, static_cast<std::uint8_t>(~bits), out);
+        if (bits != 0xFF && job.background)
+            BackgroundRow(job, py, from, to, static_cast<std::uint8_t>(~bits), out);
         if (bits == 0xFF)
             PictureRow(job, py, from, to, out);
         else if (bits != 0)

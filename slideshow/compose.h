@@ -146,7 +146,8 @@ public:
 
 private:
     // Source pixels of visible columns first .. first + count - 1 (indexes into columns_).
-    void GatherColumns(const std::uint32_t *source, std::size_t first, std::size_t count, std::uint32_t *out) const;
+    void GatherColumns(const std::uint32_t *source, std::size_t first, std::size_t count,
+                       std::uint32_t *out) const;
     // The shuffles that scale up four columns at a time, when the processor and the scale allow.
     void PlanGroups(std::size_t n);
     // Sets up the column map for the visible area; false when nothing is visible.
@@ -158,8 +159,8 @@ private:
                      std::uint32_t *out) const;
     // Background pixels of row ty, picture columns from .. to - 1, at the
     // phases (x % 8) whose bit is set.
-    void BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to,
-                       std::uint8_t bits, std::uint32_t *out) const;
+    void BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint8_t bits,
+                       std::uint32_t *out) const;
     void SpanRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint32_t *out);
     // The whole row with every pixel written, for rows without frame line or label.
     void PlainRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint32_t *out);
@@ -171,7 +172,8 @@ private:
     // Row py's runs as a mask of all-set and all-clear pixels, kept while rows share them.
     const std::uint32_t *SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
     // The background of row py, in place when the view holds all of it.
-    const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from,
+                                          std::int32_t to);
 
     std::vector<std::int32_t> columns_; // source column per visible column
     std::vector<std::int32_t> groupBase_;    // per four visible columns: the first source column read

@@ -400,12 +400,13 @@ std::size_t DrawBox(HDC target, FrameCanvas::State &s, const FrameJob &job, cons
         const PixelBox band{box.left, top, box.right, std::min(box.bottom, top + s.rows)};
         // The band sits in the surface's top rows, which come last in its memory.
         if (sources.backgroundViaGdi)
-            bytes = std::max(bytes, ReadBackground(target, sources.background, sources.backgroundWidth,
-                                                   sources.backgroundHeight, band,
-                                                   {s.bits + static_cast<std::ptrdiff_t>(s.rows - band.Height()) * s.width,
-                                                    s.width},
-                                                   s.bandMemory));
-        s.composer.Compose(job, {s.bits + static_cast<std::ptrdiff_t>(s.rows - 1) * s.width, -s.width, band}, band);
+            bytes = std::max(
+                bytes,
+                ReadBackground(target, sources.background, sources.backgroundWidth, sources.backgroundHeight, band,
+                               {s.bits + static_cast<std::ptrdiff_t>(s.rows - band.Height()) * s.width, s.width},
+                               s.bandMemory));
+        s.composer.Compose(job, {s.bits + static_cast<std::ptrdiff_t>(s.rows - 1) * s.width, -s.width, band},
+                           band);
         BitBlt(target, band.left, band.top, band.Width(), band.Height(), s.dc, 0, 0, SRCCOPY);
     }
     return bytes;
@@ -498,8 +499,9 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
     }
     if (!hasBackground || view.top) job.background = &view;
 
-    const bool same = s.valid && inPlace && !(s.area != area) && s.picture == picture && s.background == background &&
-                      s.x == x && s.y == y && s.w == w && s.h == h && s.frame == job.frame && s.clock == (clock != FALSE);
+    const bool same = s.valid && inPlace && !(s.area != area) && s.picture == picture &&
+                      s.background == background && s.x == x && s.y == y && s.w == w && s.h == h &&
+                      s.frame == job.frame && s.clock == (clock != FALSE);
 
     // The label is drawn again only when its text or place changed.
     char text[9] = {};
@@ -521,7 +523,8 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         if (s.label.pixels) bytes += s.labelMemory.capacity() * sizeof(std::uint32_t);
     }
 
-    const Sources sources{background, back.width, back.height, hasBackground && !job.background && !mask.AllWhite()};
+    const Sources sources{background, back.width, back.height,
+                          hasBackground && !job.background && !mask.AllWhite()};
     HPALETTE oldPalette = nullptr;
     if (palette) {
         oldPalette = SelectPalette(target, palette, FALSE);

@@ -385,9 +385,12 @@ void MaskChangedRows(const MaskRows &before, const MaskRows &after, RowBand (&ba
             return b.right > b.left && b.bottom > b.top ? b : EllipseBox{0, 0, 0, 0};
         };
         const EllipseBox a = rows(before.box_), b = rows(after.box_);
-        if (a.bottom <= a.top) bands[0] = Clamp(b.top, b.bottom, h);
-        else if (b.bottom <= b.top) bands[0] = Clamp(a.top, a.bottom, h);
-        else bands[0] = Clamp(std::min(a.top, b.top), std::max(a.bottom, b.bottom), h);
+        if (a.bottom <= a.top)
+            bands[0] = Clamp(b.top, b.bottom, h);
+        else if (b.bottom <= b.top)
+            bands[0] = Clamp(a.top, a.bottom, h);
+        else
+            bands[0] = Clamp(std::min(a.top, b.top), std::max(a.bottom, b.bottom), h);
         return;
     }
     case Kind::kCorners: {

@@ -297,19 +297,20 @@ TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
                               scale, style, level, pick(0, 1) == 1, pick(0, 1) ? &label : nullptr};
                 // Half the time the background comes from a view, partly
                 // outside it; a third of the time only a part is composed.
-                const PixelBox backgroundBox{pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 20),
-                                             pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 20, clip.bottom + 5)};
+                const PixelBox backgroundBox{
+                    pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 20),
+                    pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 20, clip.bottom + 5)};
                 const PixelBox part{pick(clip.left, clip.left + 40), pick(clip.top, clip.top + 30),
                                     pick(clip.right - 40, clip.right), pick(clip.bottom - 30, clip.bottom)};
                 const bool viewed = pick(0, 1) == 1, partly = pick(0, 2) == 0;
-                SCOPED_TRACE(testing::Message() << "style " << style << " level " << level << " picture "
-                                                << pic.width << "x" << pic.height << " scale " << scale << " at "
-                                                << f.x << "," << f.y << " frame " << f.frame << " label "
-                                                << (f.label != nullptr) << " clip " << clip.left << "," << clip.top
-                                                << "," << clip.right << "," << clip.bottom << " view " << viewed
-                                                << " part " << partly);
-                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1, viewed ? &backgroundBox : nullptr,
-                                    partly ? &part : nullptr, &composer);
+                SCOPED_TRACE(testing::Message()
+                             << "style " << style << " level " << level << " picture " << pic.width << "x"
+                             << pic.height << " scale " << scale << " at " << f.x << "," << f.y << " frame "
+                             << f.frame << " label " << (f.label != nullptr) << " clip " << clip.left << ","
+                             << clip.top << "," << clip.right << "," << clip.bottom << " view " << viewed
+                             << " part " << partly);
+                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1,
+                                    viewed ? &backgroundBox : nullptr, partly ? &part : nullptr, &composer);
                 if (testing::Test::HasFatalFailure()) return;
             }
 }
@@ -354,9 +355,11 @@ TEST(Compose, ChangedRectanglesCoverEveryPixelWhoseMaskChanged) {
         const std::int32_t beforeStyle = any ? pick(-1, 7) : style;
         const std::int32_t beforeLevel = any ? pick(0, 100) : std::clamp(level - pick(-3, 3), 0, 100);
         const PixelBox clip{pick(-10, 20), pick(-10, 20), pick(100, 300), pick(80, 260)};
-        const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2), y = pick(clip.top - h / 2, clip.bottom - h / 2);
-        SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << x << "," << y << " style " << beforeStyle
-                                        << " level " << beforeLevel << " to style " << style << " level " << level);
+        const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2),
+                           y = pick(clip.top - h / 2, clip.bottom - h / 2);
+        SCOPED_TRACE(testing::Message()
+                     << w << "x" << h << " at " << x << "," << y << " style " << beforeStyle << " level "
+                     << beforeLevel << " to style " << style << " level " << level);
         const MaskRows before(beforeStyle, beforeLevel, w, h), after(style, level, w, h);
         FrameJob job;
         job.x = x;

@@ -518,8 +518,8 @@ TEST(ComposeFrame, ShowCanvasDrawsEveryLevelOfEveryFadeAsAFullRedrawWould) {
                     ComposeFrame(whole.Dc(), -17, 12, nullptr, picture, 150, level, background, TRUE, frameStyle,
                                  clock);
                     if (attempt == 0)
-                        ComposeFrame(shown.Dc(), -17, 12, nullptr, picture, 150, level, background, TRUE, frameStyle,
-                                     clock, nullptr, &canvas);
+                        ComposeFrame(shown.Dc(), -17, 12, nullptr, picture, 150, level, background, TRUE,
+                                     frameStyle, clock, nullptr, &canvas);
                     const int at = FirstDifference(shown.Pixels(), whole.Pixels());
                     if (at < 0) return;
                     if (attempt == 1) FAIL() << "first difference at " << at % 240 << "," << at / 240;
