@@ -157,7 +157,7 @@ private:
                     std::uint32_t *out) const;
     void DitheredRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint8_t bits,
                      std::uint32_t *out) const;
-    // Background pixels of row ty, picture columns from .. to - 1, at the
+    // Background pixels of picture row py, columns from .. to - 1, at the
     // phases (x % 8) whose bit is set.
     void BackgroundRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to, std::uint8_t bits,
                        std::uint32_t *out) const;

@@ -487,7 +487,7 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
         bytes += converted;
     }
 
-    // The background, in place, black, or read through GDI into the canvas.
+    // The background, in place, black, or read through GDI band by band.
     BackgroundView view;
     if (hasBackground) {
         const std::uint32_t *top = nullptr;
