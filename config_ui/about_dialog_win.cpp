@@ -1,6 +1,6 @@
 // The About dialog (IDD_ABOUT), the configuration dialog's help page.
 // Stateless; only OK, Enter, the close box and Alt+F4 close it (not Escape).
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 
 #include "module/module.h"
 #include "resources/resource.h"

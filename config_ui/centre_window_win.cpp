@@ -1,6 +1,6 @@
 // CentreWindow: places a window over its parent or the desktop. Only moves
 // the window: its size and place in the Z order stay as they are.
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 
 #include "config_ui/option_rules.h"
 

@@ -2,7 +2,7 @@
 // Settings record, routes the list commands to picture_list_win.cpp, commits
 // through the value labels' text on OK and drops everything on Cancel. The
 // store is written only by the commit, and never while the list is lost.
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

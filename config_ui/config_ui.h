@@ -2,6 +2,8 @@
 // Picture Size (IDD_PICTURE_SIZE), About (IDD_ABOUT) and picture viewer
 // (IDD_PICTURE_VIEWER) dialogs, and the centring that all four use. The
 // dialogs load their templates, strings and icons from the module instance.
+// The host opens the configuration dialog; tests may host the three dialog
+// procedures from their templates.
 #pragma once
 
 #include <windows.h>
@@ -9,24 +11,7 @@
 // The modal configuration dialog: 1 after OK, 0 after Cancel, -1 when it cannot be created.
 INT_PTR ShowConfigDialog(HWND owner);
 
-// The launcher's dialog-class step before the configuration dialog opens:
-// registers no classes of its own, readies the common controls, always TRUE.
-BOOL RegisterDialogClasses(HINSTANCE instance);
-
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Enables the list buttons of the configuration dialog for its list's selection.
-void UpdateListButtons(HWND dialog);
-
 // lParam of WM_INITDIALOG: the Settings record whose MaxWidth and MaxHeight OK sets.
 INT_PTR CALLBACK PictureSizeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// lParam of WM_INITDIALOG: the picture's path.
-INT_PTR CALLBACK PictureViewerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Shows the picture at its own size, modal over the owner; returns when it closes (0).
-INT_PTR ShowPictureViewer(HWND owner, const char *path);
-
-// Centres the window over its parent (a dialog's owner) or the desktop, keeping
-// its size and Z order; the left and top edges never go below 0.
-void CentreWindow(HWND window);

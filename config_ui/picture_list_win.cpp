@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 #include "config_ui/picture_list_rules.h"
 #include "module/module.h"
 #include "resources/resource.h"

@@ -1,7 +1,7 @@
 // The Picture Size dialog (IDD_PICTURE_SIZE): edits MaxWidth and MaxHeight of the
 // configuration dialog's record, written on OK only. It never touches the
 // store; the configuration dialog's OK does.
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 
 #include <initializer_list>
 

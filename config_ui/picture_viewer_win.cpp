@@ -1,7 +1,7 @@
 // The picture viewer (IDD_PICTURE_VIEWER): one picture at its own size, loaded by
 // gfxlib.dll, closed by a typed character, a click, Enter, Escape or its close
 // box. It owns the picture's bitmap and palette from the load until it closes.
-#include "config_ui/config_ui.h"
+#include "config_ui/dialogs.h"
 
 #include "module/module.h"
 #include "picture_loader/picture_loader.h"
