@@ -1,6 +1,5 @@
 // Frame composition: size, placement and label arithmetic, the fast compositor
-// checked pixel for pixel against the literal algorithm (whole scaled picture,
-// frame, label, drawn mask, background piece) over clip boxes, and the
+// checked pixel for pixel against the literal algorithm over clip boxes, and the
 // rectangles that cover what changed between two masks.
 #include <gtest/gtest.h>
 
@@ -53,13 +52,13 @@ struct Frame {
 
 // The literal algorithm over the whole w x h picture: B = scaled picture, frame
 // line, label; M = the drawn mask; C = background piece; result M ? B : C.
-std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, std::int32_t h, const MaskBuffer &mask,
-                           std::int32_t px, std::int32_t py) {
+std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, std::int32_t h,
+                           const MaskBuffer &mask, std::int32_t px, std::int32_t py) {
     if (!mask.At(px, py)) return Background(f.x + px, f.y + py);
     if (f.label && px >= f.label->box.left && px < f.label->box.right && py >= f.label->box.top &&
         py < f.label->box.bottom)
-        return f.label->pixels[static_cast<size_t>(py - f.label->box.top) * f.label->box.Width() +
-                               (px - f.label->box.left)];
+        return f.label
+            ->pixels[static_cast<size_t>(py - f.label->box.top) * f.label->box.Width() + (px - f.label->box.left)];
     if (f.frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1)) return 0;
     return pic.At(NearestSource(px, pic.width, w), NearestSource(py, pic.height, h));
 }
@@ -77,7 +76,8 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
 
     std::vector<std::uint32_t> memory(static_cast<size_t>(clip.Width()) * clip.Height(), kUntouched);
     PixelCanvas canvas{memory.data(), clip.Width(), clip};
-    if (bottomUp) canvas = {memory.data() + static_cast<size_t>(clip.Height() - 1) * clip.Width(), -clip.Width(), clip};
+    if (bottomUp)
+        canvas = {memory.data() + static_cast<size_t>(clip.Height() - 1) * clip.Width(), -clip.Width(), clip};
     auto at = [&](std::int32_t tx, std::int32_t ty) -> std::uint32_t & {
         return canvas.top[static_cast<std::ptrdiff_t>(ty - clip.top) * canvas.stride + (tx - clip.left)];
     };
@@ -141,138 +141,47 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
 
 } // namespace
 
-TEST(Compose, ScaledSizeTakesTheProductFirst) {
+TEST(Compose, SizePlacementScalingAndClockArithmetic) {
     std::int32_t w = -1, h = -1;
-    ASSERT_TRUE(ScalePictureSize(640, 480, 150, w, h));
-    EXPECT_EQ(w, 960);
-    EXPECT_EQ(h, 720);
     ASSERT_TRUE(ScalePictureSize(1024, 768, 62, w, h));
-    EXPECT_EQ(w, 634); // 63488 / 100
+    EXPECT_EQ(w, 634); // the product first: 63488 / 100
     EXPECT_EQ(h, 476);
     ASSERT_TRUE(ScalePictureSize(640, 480, -20, w, h));
     EXPECT_EQ(w, 0);
-    EXPECT_EQ(h, 0);
-    ASSERT_TRUE(ScalePictureSize(3, 199, 33, w, h));
-    EXPECT_EQ(w, 0);
-    EXPECT_EQ(h, 65);
-    // The product leaves 32 bits but the result does not.
-    ASSERT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h));
+    ASSERT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h)); // the product leaves 32 bits, the result does not
     EXPECT_EQ(w, 30000000);
-    EXPECT_EQ(h, 9000000);
     EXPECT_FALSE(ScalePictureSize(2000000000, 10, 200, w, h));
-    EXPECT_FALSE(ScalePictureSize(10, 40000, 2147483647, w, h));
 
-    EXPECT_EQ(ClampLevel(-7), 0);
-    EXPECT_EQ(ClampLevel(55), 55);
-    EXPECT_EQ(ClampLevel(101), 100);
-}
-
-TEST(Compose, VisibleAreaIsThePictureWithinTheClipBox) {
     const PixelBox screen{0, 0, 1024, 768};
-    const PixelBox scaled = VisibleArea({0, 0, 4000, 4000}, 0, 0, 960, 720);
-    EXPECT_EQ(scaled.Width(), 960);
-    EXPECT_EQ(scaled.Height(), 720);
-    const PixelBox large = VisibleArea(screen, -488, -116, 2000, 1000);
-    EXPECT_EQ(large.left, 0);
-    EXPECT_EQ(large.top, 0);
-    EXPECT_EQ(large.right, 1024);
-    EXPECT_EQ(large.bottom, 768);
     const PixelBox corner = VisibleArea(screen, 1000, 700, 800, 600);
+    EXPECT_EQ(corner.left, 1000);
     EXPECT_EQ(corner.Width(), 24);
     EXPECT_EQ(corner.Height(), 68);
-    EXPECT_TRUE(VisibleArea(screen, 1024, 0, 10, 10).Empty());
-    EXPECT_TRUE(VisibleArea(screen, 0, 0, 0, 10).Empty());
-    // Far corners of the coordinate range neither wrap nor overflow.
-    EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty());
+    EXPECT_EQ(VisibleArea(screen, -488, -116, 2000, 1000).Width(), 1024);
+    EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty()); // neither wraps nor overflows
     EXPECT_EQ(VisibleArea(screen, -2147483647, 0, 1 << 30, 10).Width(), 0);
-}
 
-TEST(Compose, NearestPixelScaling) {
-    for (std::int32_t p = 0; p < 50; ++p) EXPECT_EQ(NearestSource(p, 50, 50), p);
-    // 150 %: sampled at pixel centres, source columns 0 1 1 2 3 3 ...
+    // 150 %: sampled at pixel centres; down to a third: the middle of each three.
     const std::int32_t up[] = {0, 1, 1, 2, 3, 3};
     for (std::int32_t p = 0; p < 6; ++p) EXPECT_EQ(NearestSource(p, 640, 960), up[p]);
-    EXPECT_EQ(NearestSource(959, 640, 960), 639);
-    // Down to a third: the middle of each group of three.
-    EXPECT_EQ(NearestSource(0, 300, 100), 1);
     EXPECT_EQ(NearestSource(99, 300, 100), 298);
-    std::int32_t first = 0, last = 0;
-    NearestSourceRange(10, 20, 300, 100, first, last);
-    EXPECT_EQ(first, 31);
-    EXPECT_EQ(last, 59);
-    // Extreme sizes stay inside the source.
     EXPECT_EQ(NearestSource((1 << 30) - 1, 2000000000, 1 << 30), 1999999999);
-}
 
-TEST(Compose, ClockLabelSitsAtTheVisibleTopLeft) {
-    // 1200 x 900 on a 1024 x 768 screen with the frame line: 7 + 88 and 7 + 66.
-    LabelOffset o = ClockLabelOffset(1200, 900, 1024, 768, true);
+    // The label at the visible top left: 1200 x 900 on 1024 x 768 with the frame line is 7 + 88, 7 + 66.
+    const LabelOffset o = ClockLabelOffset(1200, 900, 1024, 768, true);
     EXPECT_EQ(o.dx, 7 + 88);
     EXPECT_EQ(o.dy, 7 + 66);
-    o = ClockLabelOffset(800, 600, 1024, 768, false);
-    EXPECT_EQ(o.dx, 6);
-    EXPECT_EQ(o.dy, 6);
-    o = ClockLabelOffset(1024, 700, 1024, 768, true); // "at least" the reference width
-    EXPECT_EQ(o.dx, 7);
-    EXPECT_EQ(o.dy, 7);
-    o = ClockLabelOffset(1025, 1999, 1024, 768, false);
-    EXPECT_EQ(o.dx, 6);
-    EXPECT_EQ(o.dy, 6 + 615);
-
-    // Grown by 6 on every side: with the frame it starts one pixel inside the picture.
-    const PixelBox framed = ClockLabelBox(52, 16, {7, 7});
+    EXPECT_EQ(ClockLabelOffset(1024, 700, 1024, 768, true).dx, 7); // "at least" the reference width
+    EXPECT_EQ(ClockLabelOffset(800, 600, 1024, 768, false).dy, 6);
+    const PixelBox framed = ClockLabelBox(52, 16, {7, 7}); // grown by 6 on every side
     EXPECT_EQ(framed.left, 1);
-    EXPECT_EQ(framed.top, 1);
-    EXPECT_EQ(framed.right, 7 + 52 + 6);
     EXPECT_EQ(framed.bottom, 7 + 16 + 6);
-    EXPECT_EQ(ClockLabelBox(52, 16, {6, 6}).left, 0);
-}
 
-TEST(Compose, ClockTextIsTwoDigitsEach) {
     char text[9];
     FormatClock(9, 5, 3, text);
     EXPECT_STREQ(text, "09:05:03");
-    FormatClock(23, 59, 59, text);
-    EXPECT_STREQ(text, "23:59:59");
-    FormatClock(0, 0, 0, text);
-    EXPECT_STREQ(text, "00:00:00");
     FormatClock(-1, 100, 7, text); // never more than the 8 characters
     EXPECT_STREQ(text, "00:99:07");
-}
-
-TEST(Compose, LevelEndsShowOnlyBackgroundOrOnlyTheFramedPicture) {
-    const Picture pic = MakePicture(10, 8);
-    const PixelBox clip{0, 0, 30, 20};
-    // Level 0: the background piece exactly; level 100: the framed picture, none of the background.
-    CheckAgainstLiteral(pic, {5, 4, 100, kEllipseOutwards, 0, true, nullptr}, clip, false, false);
-    CheckAgainstLiteral(pic, {5, 4, 100, kEllipseOutwards, 100, true, nullptr}, clip, false, false);
-
-    std::vector<std::uint32_t> memory(30 * 20, kUntouched);
-    const MaskRows full(kDissolve, 100, 10, 8);
-    FrameJob job;
-    job.picture = {pic.pixels.data(), 10, 0, 0, 10, 8};
-    job.x = 5;
-    job.y = 4;
-    job.width = 10;
-    job.height = 8;
-    job.mask = &full;
-    job.frame = true;
-    FrameComposer composer;
-    composer.Compose(job, {memory.data(), 30, clip});
-    for (std::int32_t x = 5; x < 15; ++x) EXPECT_EQ(memory[4 * 30 + x], 0u);
-    EXPECT_EQ(memory[5 * 30 + 5], 0u);
-    EXPECT_EQ(memory[5 * 30 + 6], pic.At(1, 1));
-    EXPECT_EQ(memory[5 * 30 + 14], 0u);
-    EXPECT_EQ(memory[3 * 30 + 6], kUntouched);
-    EXPECT_EQ(memory[12 * 30 + 6], kUntouched);
-}
-
-TEST(Compose, LabelLargerThanThePictureIsCutToIt) {
-    const Picture pic = MakePicture(20, 10);
-    const Label label = MakeLabel(ClockLabelBox(52, 16, {7, 7}));
-    const PixelBox clip{0, 0, 90, 40};
-    CheckAgainstLiteral(pic, {30, 12, 100, kInstantDisplay, 100, true, &label}, clip, false, true);
-    CheckAgainstLiteral(pic, {30, 12, 100, kFourCorners, 60, true, &label}, clip, true, true);
 }
 
 TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
@@ -293,8 +202,13 @@ TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
                 ScalePictureSize(pic.width, pic.height, scale, w, h);
                 const PixelBox clip{pick(-20, 10), pick(-20, 10), pick(60, 200), pick(40, 160)};
                 const Label label = MakeLabel(ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)}));
-                const Frame f{pick(clip.left - w / 2, clip.right - w / 2), pick(clip.top - h / 2, clip.bottom - h / 2),
-                              scale, style, level, pick(0, 1) == 1, pick(0, 1) ? &label : nullptr};
+                const Frame f{pick(clip.left - w / 2, clip.right - w / 2),
+                              pick(clip.top - h / 2, clip.bottom - h / 2),
+                              scale,
+                              style,
+                              level,
+                              pick(0, 1) == 1,
+                              pick(0, 1) ? &label : nullptr};
                 // Half the time the background comes from a view, partly
                 // outside it; a third of the time only a part is composed.
                 const PixelBox backgroundBox{
@@ -320,12 +234,10 @@ TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
     // half selects every other pixel: both paths through the row scratch.
     const Picture pic = MakePicture(130, 150);
     const PixelBox clip{0, 0, 200, 200};
-    for (std::int32_t level : {10, 50, 90})
+    for (std::int32_t level : {10, 50})
         for (const PixelBox *view : {static_cast<const PixelBox *>(nullptr), &clip}) {
-            CheckAgainstLiteral(pic, {3, 5, 100, kVerticalMesh, level, true, nullptr}, clip, true, true, view);
             CheckAgainstLiteral(pic, {3, 5, 100, kDissolve, level, false, nullptr}, clip, false, true, view);
-            CheckAgainstLiteral(pic, {-7, 5, 140, kDissolve, level, true, nullptr}, clip, true, true, view);
-            CheckAgainstLiteral(pic, {-7, -9, 140, kVerticalMesh, level, true, nullptr}, clip, false, true, view);
+            CheckAgainstLiteral(pic, {-7, -9, 140, kVerticalMesh, level, true, nullptr}, clip, true, true, view);
         }
     // Two pictures scaled to the same width at the same place: the second
     // must not take the first one's columns.
@@ -338,8 +250,7 @@ TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
     // Columns 9 pixels wide: runs long enough to be copied one by one.
     const Picture tall = MakePicture(100, 900);
     const PixelBox high{0, 0, 160, 1000};
-    for (std::int32_t scale : {100, 150})
-        CheckAgainstLiteral(tall, {-20, 10, scale, kVerticalMesh, 50, true, nullptr}, high, true, false, &high);
+    CheckAgainstLiteral(tall, {-20, 10, 150, kVerticalMesh, 50, true, nullptr}, high, true, false, &high);
 }
 
 TEST(Compose, ChangedRectanglesCoverEveryPixelWhoseMaskChanged) {
@@ -391,30 +302,4 @@ TEST(Compose, ChangedRectanglesCoverEveryPixelWhoseMaskChanged) {
                         << "at " << tx << "," << ty;
                 }
     }
-
-    // A ring of an ellipse step on a full screen: a few rectangles that each
-    // arc grows down its own side, not a row each from arc to arc.
-    const MaskRows before(kEllipseOutwards, 50, 2400, 1800), after(kEllipseOutwards, 51, 2400, 1800);
-    FrameJob job;
-    job.x = -240;
-    job.y = -360;
-    job.width = 2400;
-    job.height = 1800;
-    job.mask = &after;
-    FrameComposer composer;
-    ChangedArea changed;
-    changed.Clear();
-    const PixelBox screen{0, 0, 1920, 1080};
-    composer.FindChanges(job, before, screen, changed);
-    std::int64_t pixels = 0, area = 0;
-    std::vector<MaskSpan> revealed, hidden, a, b;
-    for (std::int32_t ty = 0; ty < 1080; ++ty) {
-        MaskRowChange(before, after, ty + 360, 240, 2160, revealed, hidden, a, b);
-        for (const MaskSpan &span : revealed) pixels += span.end - span.begin;
-        for (const MaskSpan &span : hidden) pixels += span.end - span.begin;
-    }
-    const std::vector<PixelBox> &boxes = changed.Boxes();
-    for (const PixelBox &box : boxes) area += std::int64_t{box.Width()} * box.Height();
-    EXPECT_LT(boxes.size(), 100u);
-    EXPECT_LT(area, 5 * pixels);
 }

@@ -12,11 +12,7 @@ namespace {
 // A scripted random source: hands out the queued numbers in order.
 std::vector<int> queued;
 int calls = 0;
-int Scripted() {
-    const int value = queued.at(static_cast<size_t>(calls));
-    ++calls;
-    return value;
-}
+int Scripted() { return queued.at(static_cast<size_t>(calls++)); }
 void Script(std::vector<int> numbers) {
     queued = std::move(numbers);
     calls = 0;
@@ -28,22 +24,14 @@ int NeverCalled() {
 
 } // namespace
 
-TEST(SlideshowRules, FrameRateAndStepHaveTheirFloors) {
-    EXPECT_EQ(FramesPerSecond(25), 25);
-    EXPECT_EQ(FramesPerSecond(0), 1);
+TEST(SlideshowRules, RatesStepsAndTimerPeriodsHaveTheirBounds) {
     EXPECT_EQ(FramesPerSecond(-5), 1);
-    EXPECT_EQ(LevelStep(10), 10);
-    EXPECT_EQ(LevelStep(1), 1);
     EXPECT_EQ(LevelStep(0), 1);
-    EXPECT_EQ(LevelStep(-3), 1);
-}
-
-TEST(SlideshowRules, TimerPeriodsStayInsideWhatATimerTakes) {
+    EXPECT_EQ(LevelStep(10), 10);
     EXPECT_EQ(FadeTimerPeriod(25), 40u);
-    EXPECT_EQ(FadeTimerPeriod(0), 1000u);   // 0 fps runs at 1 frame per second
-    EXPECT_EQ(FadeTimerPeriod(2000), 0u);   // the platform's shortest interval
+    EXPECT_EQ(FadeTimerPeriod(0), 1000u); // 0 fps runs at 1 frame per second
+    EXPECT_EQ(FadeTimerPeriod(2000), 0u); // the platform's shortest interval
     EXPECT_EQ(HoldTimerPeriod(5), 5000u);
-    EXPECT_EQ(HoldTimerPeriod(0), 0u);
     EXPECT_EQ(HoldTimerPeriod(INT_MAX), 0x7FFFFFFFu); // no overflow of x 1000
     EXPECT_EQ(HoldTimerPeriod(-7), 0u);
 }
@@ -77,32 +65,23 @@ TEST(SlideshowRules, EffectiveScaleTakesTheSmallestCap) {
 
 TEST(SlideshowRules, PlacementCentredOrAtRandomInTheRoomLeft) {
     EXPECT_EQ(PlaceAxis(1024, 800, 100, true, NeverCalled), 112);
-    EXPECT_EQ(PlaceAxis(768, 600, 100, true, NeverCalled), 84);
-    Script({1000, 1000});
-    EXPECT_EQ(PlaceAxis(1024, 800, 100, false, Scripted), 1000 % 224);
-    EXPECT_EQ(PlaceAxis(768, 600, 100, false, Scripted), 1000 % 168);
-    // Larger than the window: centred either way, and no number is drawn.
-    EXPECT_EQ(PlaceAxis(1024, 2000, 100, false, NeverCalled), -488);
-    EXPECT_EQ(PlaceAxis(768, 1000, 100, false, NeverCalled), -116);
-    EXPECT_EQ(PlaceAxis(1024, 1024, 100, false, NeverCalled), 0);
     EXPECT_EQ(PlaceAxis(1024, 640, 150, true, NeverCalled), 32);
+    Script({1000});
+    EXPECT_EQ(PlaceAxis(1024, 800, 100, false, Scripted), 1000 % 224);
+    // As large as the window or larger: centred either way, and no number is drawn.
+    EXPECT_EQ(PlaceAxis(1024, 2000, 100, false, NeverCalled), -488);
+    EXPECT_EQ(PlaceAxis(1024, 1024, 100, false, NeverCalled), 0);
 }
 
 TEST(SlideshowRules, LevelsStepToTheirEnds) {
     bool done = false;
     EXPECT_EQ(FadeInLevel(0, 10, &done), 10);
     EXPECT_FALSE(done);
-    EXPECT_EQ(FadeInLevel(90, 10, &done), 100);
-    EXPECT_TRUE(done);
     EXPECT_EQ(FadeInLevel(95, 50, &done), 100);
-    EXPECT_TRUE(done);
-    EXPECT_EQ(FadeInLevel(100, 1, &done), 100); // Instant Display: level already 100
     EXPECT_TRUE(done);
     EXPECT_EQ(FadeInLevel(50, INT_MAX, &done), 100);
     EXPECT_EQ(FadeOutLevel(100, 10, &done), 90);
     EXPECT_FALSE(done);
-    EXPECT_EQ(FadeOutLevel(10, 10, &done), 0);
-    EXPECT_TRUE(done);
     EXPECT_EQ(FadeOutLevel(0, 1, &done), 0); // Instant Display out: gone at the first frame
     EXPECT_TRUE(done);
     EXPECT_EQ(FadeOutLevel(-100, INT_MAX, &done), 0);
@@ -112,8 +91,6 @@ TEST(SlideshowRules, PreviewPeriodFollowsTheFullScreenPace) {
     EXPECT_EQ(PreviewPeriod(25, 10, 5, true), 5800u);
     EXPECT_EQ(PreviewPeriod(25, 10, 5, false), 5400u);
     EXPECT_EQ(PreviewPeriod(25, 3, 5, true), 7640u);
-    EXPECT_EQ(PreviewPeriod(25, 101, 5, true), 5000u);
-    EXPECT_EQ(PreviewPeriod(1001, 10, 5, true), 5000u);
     EXPECT_EQ(PreviewPeriod(0, 0, 0, true), 200000u); // 1000 x 100, twice
     EXPECT_EQ(PreviewPeriod(25, 10, INT_MAX, true), 0x7FFFFFFFu);
 }
@@ -121,7 +98,6 @@ TEST(SlideshowRules, PreviewPeriodFollowsTheFullScreenPace) {
 TEST(SlideshowRules, PreviewFitsThePictureAndCentresIt) {
     PreviewFit fit = FitPreview(152, 112, 640, 480);
     EXPECT_EQ(fit.scale, 23);
-    EXPECT_EQ(fit.width, 147);
     EXPECT_EQ(fit.height, 110);
     EXPECT_EQ(fit.x, 3);
     EXPECT_EQ(fit.y, 1);
