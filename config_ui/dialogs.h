@@ -5,10 +5,6 @@
 
 #include "config_ui/config_ui.h"
 
-// The launcher's dialog-class step before the configuration dialog opens:
-// registers no classes of its own, readies the common controls, always TRUE.
-BOOL RegisterDialogClasses(HINSTANCE instance);
-
 // Enables the list buttons of the configuration dialog for its list's selection.
 void UpdateListButtons(HWND dialog);
 
