@@ -105,12 +105,6 @@ HWND Saver::WaitForWindow(const char *className, const char *title, DWORD timeou
     return search.found;
 }
 
-HWND WaitForTopWindow(const char *className, const char *title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowA(className, title)) != nullptr; }, timeoutMs);
-    return found;
-}
-
 HWND WaitForChildWindow(HWND parent, const char *className, const char *title, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindWindowExA(parent, nullptr, className, title)) != nullptr; },

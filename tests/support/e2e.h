@@ -44,8 +44,6 @@ private:
     DWORD processId_ = 0;
 };
 
-// Any top-level window with the class (may be null) and title, waited for.
-HWND WaitForTopWindow(const char *className, const char *title, DWORD timeoutMs = kDefaultTimeoutMs);
 // A child of the parent with the class and title, waited for.
 HWND WaitForChildWindow(HWND parent, const char *className, const char *title,
                         DWORD timeoutMs = kDefaultTimeoutMs);
