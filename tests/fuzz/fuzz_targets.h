@@ -6,12 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-void FuzzPictureHeader(const std::uint8_t *data, std::size_t size);
-void FuzzBitmapFile(const std::uint8_t *data, std::size_t size);
-void FuzzSettingsValues(const std::uint8_t *data, std::size_t size);
-void FuzzCommandLine(const std::uint8_t *data, std::size_t size);
-void FuzzPasswordRecord(const std::uint8_t *data, std::size_t size);
-
 struct FuzzTarget {
     const char *name; // also the folder of its seeds and regression cases
     void (*run)(const std::uint8_t *data, std::size_t size);

@@ -1,6 +1,5 @@
-// The fuzz targets over every input kept for them: the seeds and each case a
-// fuzzer once found trouble with (tests/fuzz/regressions/<target>/), natively
-// under the sanitizers and again under Wine. A broken property aborts.
+// Every input kept for a fuzz target, its seeds and what a fuzzer once found trouble with, through the
+// target natively under the sanitizers and under Wine. A broken property aborts.
 #include <gtest/gtest.h>
 
 #include <string>
