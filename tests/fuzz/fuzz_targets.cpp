@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "gfxlib/bitmap_file.h"
@@ -38,46 +38,37 @@ const char *StepDoubleByte(const char *text) {
     return text + (lead == 0 ? 0 : lead >= 0x81 && lead <= 0xFE && text[1] ? 2 : 1);
 }
 
-// Values of any type, read through the store's rules as the registry side
-// reads them; every change logged; a process that may die after any change.
+const std::uint8_t *U8(const std::string &s) { return reinterpret_cast<const std::uint8_t *>(s.data()); }
+
+// Values by name, each its registry type (first byte) and bytes, read through the store's rules as the
+// registry side reads them; every change logged; a process that may die after any of them. Options are named
+// by their string ids. A missing text keeps what the destination holds: the store passes that as the default.
 class MemoryStore : public SettingsBackend {
 public:
-    using Value = std::pair<std::uint32_t, std::string>; // registry type, bytes
-    std::map<std::string, Value> values;
-    std::vector<std::string> log;
+    std::map<std::string, std::string> values;
+    std::vector<std::string> log; // "set name" or "delete name"
     int changesLeft = -1;
 
-    static std::string NameOf(int id) {
-        for (const StoredField &f : kStoredFields)
-            if (f.id == id) return f.name;
-        return id == IDS_IMAGE_COUNT ? "ImageCount" : "FileDirectory";
-    }
+    static std::string NameOf(int id) { return "#" + std::to_string(id); }
     bool Open() override { return true; }
     void Close() override {}
-    std::int32_t ReadInteger(int id, std::int32_t defaultValue) override {
-        auto v = values.find(NameOf(id));
-        const std::int32_t n = v == values.end() ? defaultValue
-                                                 : StoredInteger(v->second.first, Data(v->second),
-                                                                 v->second.second.size(), defaultValue);
-        return id == IDS_IMAGE_COUNT && n > 16 && n <= kMaxImageCount ? 16
-                                                                      : n; // long lists read as short ones would
+    std::int32_t ReadInteger(int id, std::int32_t d) override {
+        const auto v = values.find(NameOf(id));
+        const std::int32_t n =
+            v == values.end() ? d : StoredInteger(v->second[0], U8(v->second) + 1, v->second.size() - 1, d);
+        return id == IDS_IMAGE_COUNT && n > 16 && n <= kMaxImageCount ? 16 : n; // a long list reads as a short one
     }
-    // A missing text keeps what the destination holds: the store passes it as the default.
-    void ReadText(const char *name, char *to, std::size_t size, const char *) override {
-        auto v = values.find(name);
-        if (v != values.end()) StoredText(Data(v->second), v->second.second.size(), to, size);
+    void ReadText(const char *name, char *to, std::size_t n, const char *) override {
+        const auto v = values.find(name);
+        if (v != values.end()) StoredText(U8(v->second) + 1, v->second.size() - 1, to, n);
     }
-    void ReadTextById(int id, char *to, std::size_t size, const char *defaultText) override {
-        ReadText(NameOf(id).c_str(), to, size, defaultText);
+    void ReadTextById(int id, char *to, std::size_t n, const char *) override {
+        ReadText(NameOf(id).c_str(), to, n, to);
     }
-    void WriteInteger(int id, std::int32_t value) override {
-        Change("set ", NameOf(id), {kRegDword, std::string(reinterpret_cast<const char *>(&value), 4)});
-    }
-    void WriteText(const char *name, const char *text) override {
-        Change("set ", name, {1, std::string(text) + '\0'});
-    }
+    void WriteInteger(int id, std::int32_t n) override { Set(NameOf(id), kRegDword, &n, 4); }
+    void WriteText(const char *name, const char *text) override { Set(name, 1, text, std::strlen(text) + 1); }
     void WriteTextById(int id, const char *text) override { WriteText(NameOf(id).c_str(), text); }
-    void DeleteValue(const char *name) override { Change("delete ", name, {}); }
+    void DeleteValue(const char *name) override { Set(name, 0, nullptr, 0); }
     std::vector<std::string> ValueNames() override {
         std::vector<std::string> names;
         for (const auto &value : values) names.push_back(value.first);
@@ -85,33 +76,26 @@ public:
     }
 
 private:
-    static const std::uint8_t *Data(const Value &v) {
-        return reinterpret_cast<const std::uint8_t *>(v.second.data());
-    }
-    void Change(const std::string &what, const std::string &name, const Value &value) {
+    void Set(const std::string &name, char type, const void *data, std::size_t size) {
         if (changesLeft == 0) return;
         if (changesLeft > 0) --changesLeft;
-        log.push_back(what + name);
-        if (what == "set ")
-            values[name] = value;
-        else
-            values.erase(name);
+        log.push_back((data ? "set " : "delete ") + name);
+        values.erase(name);
+        if (data) values[name] = type + std::string(static_cast<const char *>(data), size);
     }
 };
 
-// Records of (which value, type, length, bytes): the options, some pictures and names nearly like theirs.
+// Records of (which value, type, length, bytes): ImageCount, FileDirectory, the options, then pictures.
 MemoryStore StoreOf(const std::uint8_t *data, std::size_t size) {
-    static const char *const kOdd[] = {"Image000001", "Image0000", "image00000", "Image-0001"};
     MemoryStore store;
     for (std::size_t at = 0; size - at >= 3 && data[at + 2] <= size - at - 3; at += 3 + data[at + 2]) {
         char name[kImageValueNameSize];
         FormatImageValueName(data[at] - 16, name);
-        store.values[data[at] == 0    ? "ImageCount"
-                     : data[at] == 1  ? "FileDirectory"
-                     : data[at] < 16  ? kStoredFields[data[at] - 2].name
-                     : data[at] < 252 ? name
-                                      : kOdd[data[at] - 252]] = {
-            data[at + 1] % 12u, std::string(reinterpret_cast<const char *>(data) + at + 3, data[at + 2])};
+        const int id = data[at] < 2    ? (data[at] ? IDS_FILE_DIRECTORY : IDS_IMAGE_COUNT)
+                       : data[at] < 16 ? kStoredFields[data[at] - 2].id
+                                       : 0;
+        store.values[id ? MemoryStore::NameOf(id) : name] =
+            char(data[at + 1] % 12) + std::string(reinterpret_cast<const char *>(data) + at + 3, data[at + 2]);
     }
     return store;
 }
@@ -155,22 +139,18 @@ void FuzzSettingsValues(const std::uint8_t *data, std::size_t size) {
 
     const MemoryStore stored = StoreOf(data, size);
     MemoryStore store = stored;
-    Settings old = {}, fresh = {};
+    Settings old = {};
     LoadSettingsFrom(store, &old);
     for (const StoredField &f : kStoredFields)
-        Require(store.values.count(f.name) || old.*f.field == f.defaultValue,
-                "a missing option takes its default");
-    // A save of another list, as long as the last byte says (mod 8), cut short after any change: the list then
-    // loaded has the old or the new length, with pictures of those lists only, each in its place. Once the save
-    // ended: the options written in their order, then the folder; the new list; and saving that changes nothing.
-    fresh = old;
+        Require(store.values.count(MemoryStore::NameOf(f.id)) || old.*f.field == f.defaultValue,
+                "a missing option: its default");
+    // A save of another list (the last byte says how long) cut short after any change: the list loaded has the
+    // old or new length, pictures of those lists only, each in its place; once the save ended, the new list.
+    Settings fresh = old;
     fresh.ImageCount = size ? data[size - 1] % 8 : 0;
     fresh.Images = static_cast<PictureSlot *>(std::calloc(fresh.ImageCount + 1, sizeof(PictureSlot)));
     for (std::int32_t i = 0; i < fresh.ImageCount; ++i)
         std::snprintf(fresh.Images[i].path, kSlotSize, "new%d", int(i));
-    std::vector<std::string> order;
-    for (const StoredField &f : kStoredFields) order.push_back(std::string("set ") + f.name);
-    order.push_back("set FileDirectory");
     const std::vector<std::string> oldList = List(old), newList = List(fresh);
     for (int cut = 0; store.changesLeft <= 0; ++cut) {
         store = stored;
@@ -183,8 +163,11 @@ void FuzzSettingsValues(const std::uint8_t *data, std::size_t size) {
         for (std::size_t i = 0; i < list.size(); ++i)
             Require((i < oldList.size() && list[i] == oldList[i]) || (i < newList.size() && list[i] == newList[i]),
                     "pictures of the old or the new list, each in its place");
+        for (std::size_t i = 0; store.changesLeft > 0 && i <= std::size(kStoredFields); ++i)
+            Require(store.log[i] ==
+                        "set " + MemoryStore::NameOf(i < 14 ? kStoredFields[i].id : IDS_FILE_DIRECTORY),
+                    "the options in their order, then the folder");
         if (store.changesLeft > 0) { // the save ended
-            Require(std::equal(order.begin(), order.end(), store.log.begin()), "the options in their order");
             Require(list == newList, "the new list once the save ended");
             const auto saved = store.values;
             SaveSettingsTo(store, &loaded);
@@ -200,12 +183,9 @@ void FuzzCommandLine(const std::uint8_t *data, std::size_t size) {
     const std::string line = AsText(data, size);
     const char *begin = line.c_str(), *end = begin + line.size();
     for (CharStepFn step : {StepOneByte, StepDoubleByte}) {
-        const char *arguments = SkipProgramName(begin, step);
-        Require(begin <= arguments && arguments <= end, "the arguments inside the line");
-        const char *letter = FindSwitch(arguments);
-        Require(arguments <= letter && letter <= end, "the switch inside them");
+        const char *arguments = SkipProgramName(begin, step), *letter = FindSwitch(arguments);
         const char *handle = SkipSwitchLetter(letter);
-        Require(letter <= handle && handle <= end, "the handle behind it");
+        Require(begin <= arguments && arguments <= letter && letter <= handle && handle <= end, "inside the line");
         Require((ClassifySwitch(*letter) == LaunchMode::Config) == !*letter, "no switch means configuration");
         std::uint32_t expected = 0;
         for (const char *p = handle; *p >= '0' && *p <= '9'; ++p)

@@ -1,6 +1,5 @@
-// One entry for each parser that reads outside data. The libFuzzer programs
-// call them with generated input; the unit tests replay every kept case.
-// Each checks what must hold for any input and aborts when it does not.
+// One entry for each parser that reads outside data: the libFuzzer programs call it with generated input,
+// the unit tests with every kept case. Each checks what must hold for any input and aborts when it does not.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,4 @@
-// The number options as the user's registry holds them, in the order the
-// store reads and writes them: value name, string id, field and default.
+// The number options as the registry holds them, in the order the store reads and writes them.
 #pragma once
 
 #include <cstdint>

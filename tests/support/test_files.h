@@ -12,11 +12,10 @@
 
 inline std::string TestsPath(const std::string &relative) { return QUILLOMIR_TESTS_DIR "/" + relative; }
 
-// Every regular file of a folder under tests/, by name.
-inline std::vector<std::string> FilesIn(const std::string &testsSubfolder) {
+inline std::vector<std::string> FilesIn(const std::string &testsSubfolder) { // its regular files, by name
     std::vector<std::string> files;
-    std::error_code error;
-    for (const auto &entry : std::filesystem::directory_iterator(TestsPath(testsSubfolder), error))
+    std::error_code none; // a folder that is not there has no files
+    for (const auto &entry : std::filesystem::directory_iterator(TestsPath(testsSubfolder), none))
         if (entry.is_regular_file()) files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;

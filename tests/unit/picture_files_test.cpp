@@ -27,33 +27,28 @@ std::pair<std::uint32_t, std::uint32_t> Size(const Bytes &b) {
 
 } // namespace
 
-// A sound file of tests/data/bmp has ImageMagick's reading of it beside it, a
-// PPM with the tolerance another decoder may stray by; a damaged one has none.
+// Beside a sound bitmap lies ImageMagick's reading of it, with how far another decoder may stray.
 TEST(PictureFiles, EveryBitmapVariantReadsAsAnotherDecoderDoesAndDamagedOnesAreRefused) {
-    int sound = 0, damaged = 0;
-    for (const std::string &path : FilesIn("data/bmp")) {
+    const std::vector<std::string> files = FilesIn("data/bmp");
+    ASSERT_GE(files.size(), 60u);
+    for (const std::string &path : files) {
         if (path.compare(path.size() - 4, 4, ".bmp") != 0) continue;
         SCOPED_TRACE(path);
         const Bytes bytes = ReadBytes(path), ppm = ReadBytes(path.substr(0, path.size() - 4) + ".ppm");
         BitmapLayout layout;
-        Pixels pixels;
         bool read = ReadBitmapLayout(bytes.data(), bytes.size(), &layout);
-        if (read) pixels.resize(std::size_t{layout.width} * layout.height);
+        Pixels pixels(read ? std::size_t{layout.width} * layout.height : 0);
         read = read && DecodeBitmapPixels(bytes.data(), bytes.size(), layout, pixels.data());
         ASSERT_EQ(!ppm.empty(), read);
-        ++(read ? sound : damaged);
         if (!read) continue;
         unsigned tolerance = 0, width = 0, height = 0, at = 0;
         ASSERT_EQ(3, std::sscanf(std::string(ppm.begin(), ppm.end()).c_str(), "P6 # tolerance %u %u %u 255%n",
                                  &tolerance, &width, &height, &at));
-        ASSERT_EQ(std::pair(layout.width, layout.height), std::pair(width, height));
-        ASSERT_GE(ppm.size(), at + 1 + pixels.size() * 3);
+        ASSERT_TRUE(width == layout.width && height == layout.height && ppm.size() >= at + 1 + pixels.size() * 3);
         FlattenOverBlack(pixels.data(), pixels.size(), true);
         for (std::size_t i = 0; i < pixels.size() * 3; ++i)
             ASSERT_NEAR(pixels[i / 3] >> (16 - i % 3 * 8) & 0xFF, ppm[at + 1 + i], tolerance) << "pixel " << i / 3;
     }
-    EXPECT_GE(sound, 25);
-    EXPECT_GE(damaged, 10);
 }
 
 // jpeg_exif6.jpg begins with its Exif segment: a little-endian TIFF block from byte 12, its IFD offset
@@ -84,7 +79,7 @@ TEST(PictureFiles, OrientationFromExifInEitherByteOrderElseUprightAndDeclaredSiz
     EXPECT_EQ(Size(dhtFirst), std::pair(65000u, 12u)) << "a Huffman table shares the markers, but is no frame";
 }
 
-TEST(PictureFiles, BudgetGifCanvasAndEveryOrientationWholeAndByStrips) {
+TEST(PictureFiles, BudgetGifCanvasAndEveryOrientation) {
     EXPECT_TRUE(FitsPixelBudget(8192, 8192) && FitsPixelBudget(65535, 1024));
     for (auto [w, h] : {std::pair{8193u, 8192u}, {65536u, 1u}, {0u, 10u}, {10u, 0u}, {1u << 16, 1u << 16}})
         EXPECT_FALSE(FitsPixelBudget(w, h)) << w << " x " << h;
@@ -98,11 +93,9 @@ TEST(PictureFiles, BudgetGifCanvasAndEveryOrientationWholeAndByStrips) {
         std::int32_t w, h;
         OrientedSize(3, 2, orientation, &w, &h);
         EXPECT_EQ(w, orientation >= 5 && orientation <= 8 ? 2 : 3) << orientation;
-        Pixels whole(6), rows(6);
-        PlaceOrientedRows(stored.data(), 3, 2, 0, 2, orientation, whole.data());
+        Pixels rows(6); // placed a row at a time, as the decoder's strips are
         PlaceOrientedRows(stored.data(), 3, 2, 0, 1, orientation, rows.data());
         PlaceOrientedRows(stored.data() + 3, 3, 2, 1, 1, orientation, rows.data());
-        EXPECT_EQ(whole, Pixels(upright[orientation], upright[orientation] + 6)) << orientation;
-        EXPECT_EQ(rows, whole) << orientation;
+        EXPECT_EQ(rows, Pixels(upright[orientation], upright[orientation] + 6)) << orientation;
     }
 }
