@@ -29,8 +29,8 @@ TEST(SettingsStore, ValuesOfAnyTypeLoadAndASaveWritesEachWithItsType) {
         put(kStoredFields[i].name, std::get<0>(kinds[i % 4]), std::get<1>(kinds[i % 4]));
     put("ImageCount", REG_SZ, "3");
     put("Image00000", REG_EXPAND_SZ, std::string("%TEMP%/a.jpg \0", 14)); // shown as stored, of any type
-    put("Image00001", REG_SZ, std::string(300, 'x'));                     // too long for its slot
-    put("Image00002", REG_SZ, std::string(256, 'z'));                     // without its NUL: the slot keeps 255
+    put("Image00001", REG_SZ, std::string(255, 'y')); // the system counts the NUL behind it: it fits its slot
+    put("Image00002", REG_SZ, std::string(256, 'z')); // one more: too long for it
     put("FileDirectory", REG_SZ, std::string(300, 'd'));
     Settings settings = {};
     std::strcpy(settings.FileDirectory, "C:\\before");
@@ -42,7 +42,7 @@ TEST(SettingsStore, ValuesOfAnyTypeLoadAndASaveWritesEachWithItsType) {
     }
     EXPECT_STREQ(settings.FileDirectory, "C:\\before") << "too long to read: the field keeps what it held";
     ASSERT_EQ(settings.ImageCount, 3);
-    const std::string paths[] = {"%TEMP%/a.jpg ", "", std::string(255, 'z')};
+    const std::string paths[] = {"%TEMP%/a.jpg ", std::string(255, 'y'), ""};
     for (int i = 0; i < 3; ++i) EXPECT_EQ(settings.Images[i].path, paths[i]) << i;
 
     hive.SetString("Image00009", "C:\\not in the list.jpg");
