@@ -47,7 +47,7 @@ class MemoryStore : public SettingsBackend {
 public:
     std::map<std::string, std::string> values;
     std::vector<std::string> log; // "set name" or "delete name"
-    int changesLeft = -1;
+    int changesLeft = -1;         // changes made before the process dies; -1: all
 
     static std::string NameOf(int id) { return "#" + std::to_string(id); }
     bool Open() override { return true; }

@@ -2,9 +2,7 @@
 // and cut files (under ASan each cut ends its buffer), the pixel budget, the GIF canvas, EXIF orientations.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "picture_loader/picture_loader.h"
@@ -42,12 +43,11 @@ void ExpectPicture(const char *name, int width, int height, const std::uint32_t 
     Load load(Corpus(name));
     ASSERT_TRUE(load.bits);
     ASSERT_EQ(std::pair(width, height), std::pair(int(load.size.cx), int(load.size.cy)));
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t pixel = load.bits[(i / 2 * 2 + 1) * height / 4 * width + (i % 2 * 2 + 1) * width / 4];
         for (int shift = 0; shift < 32; shift += 8)
-            EXPECT_NEAR(load.bits[(i / 2 * 2 + 1) * height / 4 * width + (i % 2 * 2 + 1) * width / 4] >> shift &
-                            0xFF,
-                        quadrants[i] >> shift & 0xFF, tolerance)
-                << "quadrant " << i;
+            EXPECT_NEAR(pixel >> shift & 0xFF, quadrants[i] >> shift & 0xFF, tolerance) << "quadrant " << i;
+    }
 }
 
 } // namespace

@@ -38,7 +38,7 @@ TEST(SettingsStore, ValuesOfAnyTypeLoadAndASaveWritesEachWithItsType) {
     for (std::size_t i = 0; i < std::size(kStoredFields); ++i) {
         const std::int32_t stored = i + 1 < std::size(kStoredFields) ? std::get<2>(kinds[i % 4]) : INT32_MIN;
         EXPECT_EQ(settings.*kStoredFields[i].field, stored == INT32_MIN ? kStoredFields[i].defaultValue : stored)
-            << i;
+            << kStoredFields[i].name;
     }
     EXPECT_STREQ(settings.FileDirectory, "C:\\before") << "too long to read: the field keeps what it held";
     ASSERT_EQ(settings.ImageCount, 3);
