@@ -1,5 +1,5 @@
-// The image library's pure rules on the test pictures: our bitmap reader, header peeks on whole, damaged
-// and cut files (under ASan each cut ends its buffer), the pixel budget, the GIF canvas, EXIF orientations.
+// The image library's pure rules on the test pictures: our bitmap reader, header peeks on whole, damaged and
+// cut files (under ASan each cut ends its buffer), the pixel budget, GIF canvas, alpha, EXIF orientations.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -49,8 +49,7 @@ TEST(PictureFiles, EveryBitmapVariantReadsAsAnotherDecoderDoesAndDamagedOnesAreR
     }
 }
 
-// jpeg_exif6.jpg begins with its Exif segment: a little-endian TIFF block from byte 12, its IFD offset
-// at 16, the IFD at 20 with one entry (tag 22, type 24, value 30).
+// jpeg_exif6.jpg: Exif first, TIFF from byte 12, IFD offset at 16, IFD at 20 (tag 22, type 24, value 30)
 TEST(PictureFiles, OrientationFromExifInEitherByteOrderElseUprightAndDeclaredSizes) {
     Bytes exif6 = Corpus("jpeg_exif6.jpg");
     auto orientation = [](const Bytes &b) { return ReadJpegOrientation(b.data(), b.size()); };
@@ -77,12 +76,16 @@ TEST(PictureFiles, OrientationFromExifInEitherByteOrderElseUprightAndDeclaredSiz
     EXPECT_EQ(Size(dhtFirst), std::pair(65000u, 12u)) << "a Huffman table shares the markers, but is no frame";
 }
 
-TEST(PictureFiles, BudgetGifCanvasAndEveryOrientation) {
+TEST(PictureFiles, BudgetGifCanvasAlphaAndEveryOrientation) {
     EXPECT_TRUE(FitsPixelBudget(8192, 8192) && FitsPixelBudget(65535, 1024));
     for (auto [w, h] : {std::pair{8193u, 8192u}, {65536u, 1u}, {0u, 10u}, {10u, 0u}, {1u << 16, 1u << 16}})
         EXPECT_FALSE(FitsPixelBudget(w, h)) << w << " x " << h;
     EXPECT_EQ(PlaceGifFrame(64, 32, 16, 8, 32, 16).left, 16u);
     EXPECT_EQ(PlaceGifFrame(64, 32, 40, 0, 32, 16).width, 32u) << "off the screen: a canvas of its own";
+    Pixels alpha = {0x80FF8040, 0x00FFFFFF}, unset = {0x00FF0000, 0x0000FF00};
+    FlattenOverBlack(alpha.data(), 2, true), FlattenOverBlack(unset.data(), 2, true);
+    EXPECT_EQ(alpha, (Pixels{0x00804020, 0})) << "over black";
+    EXPECT_EQ(unset, (Pixels{0x00FF0000, 0x0000FF00})) << "alpha nobody filled in: opaque";
 
     const Pixels stored = {'a', 'b', 'c', 'd', 'e', 'f'}; // 3 x 2: abc / def
     const char *upright[] = {"abcdef", "abcdef", "cbafed", "fedcba", "defabc",
