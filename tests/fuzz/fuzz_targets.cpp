@@ -90,7 +90,7 @@ MemoryStore StoreOf(const std::uint8_t *data, std::size_t size) {
     MemoryStore store;
     for (std::size_t at = 0; size - at >= 3 && data[at + 2] <= size - at - 3; at += 3 + data[at + 2]) {
         char name[kImageValueNameSize];
-        FormatImageValueName(data[at] - 16, name);
+        FormatImageValueName((data[at] - 16) % 32, name); // pictures 0 to 31: the store reads 16 at most
         const int id = data[at] < 2    ? (data[at] ? IDS_FILE_DIRECTORY : IDS_IMAGE_COUNT)
                        : data[at] < 16 ? kStoredFields[data[at] - 2].id
                                        : 0;
