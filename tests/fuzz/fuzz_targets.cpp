@@ -1,12 +1,11 @@
-// The fuzz targets' bodies: the parsers fed any bytes, and the properties
-// that must hold whatever the bytes are. Built by the fuzz preset (clang,
-// libFuzzer, sanitizers) and into the unit tests for the regression cases.
+// The fuzz targets' bodies: the parsers fed any bytes, and what must hold
+// whatever the bytes are. Built by the fuzz preset and into the unit tests.
 #include "tests/fuzz/fuzz_targets.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,10 +14,10 @@
 #include "gfxlib/picture_header.h"
 #include "gfxlib/pixels.h"
 #include "host/command_line.h"
-#include "resources/resource.h"
 #include "settings/settings_rules.h"
 #include "settings/settings_store.h"
 #include "standins/password_record.h"
+#include "tests/support/stored_settings.h"
 
 namespace {
 
@@ -28,9 +27,83 @@ void Require(bool holds, const char *what) {
     std::abort();
 }
 
-// The input as a C string: what a command line or stored text would hold.
+// The input as a C string: what a command line or a stored text would hold.
 std::string AsText(const std::uint8_t *data, std::size_t size) {
     return std::string(reinterpret_cast<const char *>(data), size).c_str();
+}
+
+// CharNextA in a double-byte code page: a lead byte takes the next along, unless that is the end.
+const char *StepDoubleByte(const char *text) {
+    const auto lead = static_cast<unsigned char>(*text);
+    return text + (lead == 0 ? 0 : lead >= 0x81 && lead <= 0xFE && text[1] ? 2 : 1);
+}
+
+const std::uint8_t *U8(const std::string &s) { return reinterpret_cast<const std::uint8_t *>(s.data()); }
+
+// Values by name, each its registry type (first byte) and bytes, read through the store's rules as the
+// registry side reads them; every change logged; a process that may die after any of them. Options are named
+// by their string ids. A missing text keeps what the destination holds: the store passes that as the default.
+class MemoryStore : public SettingsBackend {
+public:
+    std::map<std::string, std::string> values;
+    std::vector<std::string> log; // "set name" or "delete name"
+    int changesLeft = -1;         // changes made before the process dies; -1: all
+
+    static std::string NameOf(int id) { return "#" + std::to_string(id); }
+    bool Open() override { return true; }
+    void Close() override {}
+    std::int32_t ReadInteger(int id, std::int32_t d) override {
+        const auto v = values.find(NameOf(id));
+        const std::int32_t n =
+            v == values.end() ? d : StoredInteger(v->second[0], U8(v->second) + 1, v->second.size() - 1, d);
+        return id == IDS_IMAGE_COUNT && n > 16 && n <= kMaxImageCount ? 16 : n; // a long list reads as a short one
+    }
+    void ReadText(const char *name, char *to, std::size_t n, const char *) override {
+        const auto v = values.find(name);
+        if (v != values.end()) StoredText(U8(v->second) + 1, v->second.size() - 1, to, n);
+    }
+    void ReadTextById(int id, char *to, std::size_t n, const char *) override {
+        ReadText(NameOf(id).c_str(), to, n, to);
+    }
+    void WriteInteger(int id, std::int32_t n) override { Set(NameOf(id), kRegDword, &n, 4); }
+    void WriteText(const char *name, const char *text) override { Set(name, 1, text, std::strlen(text) + 1); }
+    void WriteTextById(int id, const char *text) override { WriteText(NameOf(id).c_str(), text); }
+    void DeleteValue(const char *name) override { Set(name, 0, nullptr, 0); }
+    std::vector<std::string> ValueNames() override {
+        std::vector<std::string> names;
+        for (const auto &value : values) names.push_back(value.first);
+        return names;
+    }
+
+private:
+    void Set(const std::string &name, char type, const void *data, std::size_t size) {
+        if (changesLeft == 0) return;
+        if (changesLeft > 0) --changesLeft;
+        log.push_back((data ? "set " : "delete ") + name);
+        values.erase(name);
+        if (data) values[name] = type + std::string(static_cast<const char *>(data), size);
+    }
+};
+
+// Records of (which value, type, length, bytes): ImageCount, FileDirectory, the options, then pictures.
+MemoryStore StoreOf(const std::uint8_t *data, std::size_t size) {
+    MemoryStore store;
+    for (std::size_t at = 0; size - at >= 3 && data[at + 2] <= size - at - 3; at += 3 + data[at + 2]) {
+        char name[kImageValueNameSize];
+        FormatImageValueName((data[at] - 16) % 32, name); // pictures 0 to 31: the store reads 16 at most
+        const int id = data[at] < 2    ? (data[at] ? IDS_FILE_DIRECTORY : IDS_IMAGE_COUNT)
+                       : data[at] < 16 ? kStoredFields[data[at] - 2].id
+                                       : 0;
+        store.values[id ? MemoryStore::NameOf(id) : name] =
+            char(data[at + 1] % 12) + std::string(reinterpret_cast<const char *>(data) + at + 3, data[at + 2]);
+    }
+    return store;
+}
+
+std::vector<std::string> List(const Settings &settings) {
+    std::vector<std::string> paths;
+    for (std::int32_t i = 0; i < settings.ImageCount; ++i) paths.push_back(settings.Images[i].path);
+    return paths;
 }
 
 } // namespace
@@ -42,214 +115,101 @@ void FuzzPictureHeader(const std::uint8_t *data, std::size_t size) {
     Require(orientation >= 1 && orientation <= 8, "orientation is 1 to 8");
 }
 
-// Pictures above this are read but not decoded here: an RLE file of a few
-// bytes may declare the whole budget, and the rows are the same at any size.
-constexpr std::uint64_t kMostDecodedPixels = 1u << 20;
-
 void FuzzBitmapFile(const std::uint8_t *data, std::size_t size) {
     BitmapLayout layout;
     if (!ReadBitmapLayout(data, size, &layout)) return;
     Require(FitsPixelBudget(layout.width, layout.height), "within the pixel budget");
     Require(layout.pixelsAt <= size && layout.pixelBytes <= size - layout.pixelsAt, "pixels inside the file");
     Require(layout.bitsPerPixel > 8 || (layout.paletteCount >= 1 && layout.paletteCount <= 256), "a palette");
-    if (std::uint64_t{layout.width} * layout.height > kMostDecodedPixels) return;
+    if (std::uint64_t{layout.width} * layout.height > (1u << 20)) return; // a few bytes of RLE may declare lots
     std::vector<std::uint32_t> pixels(std::size_t{layout.width} * layout.height);
     DecodeBitmapPixels(data, size, layout, pixels.data());
 }
 
-namespace {
-
-struct StoredValue {
-    std::uint32_t type;
-    std::vector<std::uint8_t> bytes;
-};
-
-// Values of any type and content, read through the store's rules as the
-// registry side reads them.
-class FuzzStore : public SettingsBackend {
-public:
-    std::map<std::string, StoredValue> values;
-
-    static std::string NameOf(int id) { return "value" + std::to_string(id); }
-
-    bool Open() override { return true; }
-    void Close() override {}
-    std::int32_t ReadInteger(int id, std::int32_t defaultValue) override {
-        auto found = values.find(NameOf(id));
-        if (found == values.end()) return defaultValue;
-        const std::vector<std::uint8_t> &bytes = found->second.bytes;
-        std::int32_t value = StoredInteger(found->second.type, bytes.data(), bytes.size(), defaultValue);
-        // A long list is read the same as a short one; only its length costs.
-        if (id == IDS_IMAGE_COUNT && value > 300 && value <= kMaxImageCount) value = 300;
-        return value;
-    }
-    void ReadText(const char *name, char *destination, std::size_t size, const char *defaultText) override {
-        auto found = values.find(name);
-        if (found == values.end()) {
-            if (defaultText != destination) StorePathInSlot(defaultText, destination, size);
-            return;
-        }
-        StoredText(found->second.bytes.data(), found->second.bytes.size(), destination, size);
-    }
-    void ReadTextById(int id, char *destination, std::size_t size, const char *defaultText) override {
-        ReadText(NameOf(id).c_str(), destination, size, defaultText);
-    }
-    void WriteInteger(int id, std::int32_t value) override {
-        const auto v = static_cast<std::uint32_t>(value);
-        values[NameOf(id)] = {kRegDword, {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}};
-    }
-    void WriteText(const char *name, const char *text) override {
-        values[name] = {1 /* REG_SZ */, std::vector<std::uint8_t>(text, text + std::strlen(text) + 1)};
-    }
-    void WriteTextById(int id, const char *text) override { WriteText(NameOf(id).c_str(), text); }
-    void DeleteValue(const char *name) override { values.erase(name); }
-    std::vector<std::string> ValueNames() override {
-        std::vector<std::string> names;
-        for (const auto &entry : values) names.push_back(entry.first);
-        return names;
-    }
-};
-
-const int kValueIds[] = {IDS_IMAGE_COUNT, IDS_FILE_DIRECTORY, IDS_DISPLAY_DURATION, IDS_IMAGE_SIZE,
-                         IDS_REFRESH_SPEED, IDS_CLEAR_SCREEN, IDS_REMOVE_BITMAPS, IDS_FILTER_INDEX,
-                         IDS_FADE_IN_STYLE, IDS_FADE_OUT_STYLE, IDS_STEP_SIZE, IDS_DISPLAY_TIME,
-                         IDS_CENTER_PICTURE, IDS_RESTRICT_SIZE, IDS_MAX_WIDTH, IDS_MAX_HEIGHT};
-
-// Records of (which value, type, length, bytes): the settings values and a
-// few picture values, named as the store names them or nearly so.
-void FillStore(const std::uint8_t *data, std::size_t size, FuzzStore *store) {
-    static const char *const kOddNames[] = {"Image000001", "Image0000", "image00000", "Image-0001"};
-    std::size_t at = 0;
-    while (size - at >= 3) {
-        const std::uint8_t which = data[at], type = data[at + 1];
-        std::size_t length = data[at + 2];
-        at += 3;
-        if (length > size - at) length = size - at;
-        std::string name;
-        if (which < 16) {
-            name = FuzzStore::NameOf(kValueIds[which]);
-        } else if (which < 252) {
-            char formatted[kImageValueNameSize];
-            FormatImageValueName(which - 16, formatted);
-            name = formatted;
-        } else {
-            name = kOddNames[which - 252];
-        }
-        store->values[name] = {type % 12u, std::vector<std::uint8_t>(data + at, data + at + length)};
-        at += length;
-    }
-}
-
-bool SameRecord(const Settings &a, const Settings &b) {
-    const std::int32_t Settings::*fields[] = {
-        &Settings::DisplayDuration, &Settings::ImageSize,   &Settings::RefreshSpeed, &Settings::ClearScreen,
-        &Settings::RemoveBitmaps,   &Settings::FilterIndex, &Settings::FadeInStyle,  &Settings::FadeOutStyle,
-        &Settings::StepSize,        &Settings::DisplayTime, &Settings::CenterPicture, &Settings::RestrictSize,
-        &Settings::MaxWidth,        &Settings::MaxHeight,   &Settings::ImageCount};
-    for (auto field : fields)
-        if (a.*field != b.*field) return false;
-    if (std::strcmp(a.FileDirectory, b.FileDirectory) != 0) return false;
-    for (std::int32_t i = 0; i < a.ImageCount; ++i)
-        if (std::strcmp(a.Images[i].path, b.Images[i].path) != 0) return false;
-    return true;
-}
-
-void CheckRecord(const Settings &settings) {
-    Require(settings.ImageCount >= 0 && (settings.ImageCount == 0) == (settings.Images == nullptr), "a list");
-    Require(std::memchr(settings.FileDirectory, '\0', kFileDirectorySize) != nullptr, "directory ends");
-    for (std::int32_t i = 0; i < settings.ImageCount; ++i)
-        Require(std::memchr(settings.Images[i].path, '\0', kSlotSize) != nullptr, "slot ends");
-}
-
-} // namespace
-
 void FuzzSettingsValues(const std::uint8_t *data, std::size_t size) {
-    // The text rules on the input as text.
     const std::string text = AsText(data, size);
-    const long long reference = std::strtoll(text.c_str(), nullptr, 10);
-    const std::int32_t parsed = ParseIntegerText(text.c_str());
-    Require(parsed == (reference > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
-                       : reference < std::numeric_limits<std::int32_t>::min() ? std::numeric_limits<std::int32_t>::min()
-                                                                               : reference),
-            "ParseIntegerText reads as strtoll, saturated");
+    const long long number = std::clamp(std::strtoll(text.c_str(), nullptr, 10), -2147483648LL, 2147483647LL);
+    Require(ParseIntegerText(text.c_str()) == number, "a number as text reads as strtoll does, saturated");
+    char name[kImageValueNameSize];
     std::int32_t index = -1;
-    if (ParseImageValueName(text.c_str(), &index)) {
-        char name[kImageValueNameSize];
-        FormatImageValueName(index, name);
-        Require(index >= 0 && text == name, "a picture name is one we would write");
+    if (ParseImageValueName(text.c_str(), &index)) FormatImageValueName(index, name);
+    Require(index == -1 || text == name, "a picture value name is one we write");
+    FormatImageValueName(std::int32_t(std::max(0LL, number)), name);
+    Require(ParseImageValueName(name, &index) && index == std::max(0LL, number), "and each we write reads back");
+
+    const MemoryStore stored = StoreOf(data, size);
+    MemoryStore store = stored;
+    Settings old = {};
+    LoadSettingsFrom(store, &old);
+    for (const StoredField &f : kStoredFields)
+        Require(store.values.count(MemoryStore::NameOf(f.id)) || old.*f.field == f.defaultValue,
+                "a missing option: its default");
+    // A save of another list (the last byte says how long) cut short after any change: the list loaded has the
+    // old or new length, pictures of those lists only, each in its place; once the save ended, the new list.
+    Settings fresh = old;
+    fresh.ImageCount = size ? data[size - 1] % 8 : 0;
+    fresh.Images = static_cast<PictureSlot *>(std::calloc(fresh.ImageCount + 1, sizeof(PictureSlot)));
+    for (std::int32_t i = 0; i < fresh.ImageCount; ++i)
+        std::snprintf(fresh.Images[i].path, kSlotSize, "new%d", int(i));
+    const std::vector<std::string> oldList = List(old), newList = List(fresh);
+    for (int cut = 0; store.changesLeft <= 0; ++cut) {
+        store = stored;
+        store.changesLeft = cut;
+        SaveSettingsTo(store, &fresh);
+        Settings loaded = {};
+        LoadSettingsFrom(store, &loaded);
+        const std::vector<std::string> list = List(loaded);
+        Require(list.size() == oldList.size() || list.size() == newList.size(), "the old or the new length");
+        for (std::size_t i = 0; i < list.size(); ++i)
+            Require((i < oldList.size() && list[i] == oldList[i]) || (i < newList.size() && list[i] == newList[i]),
+                    "pictures of the old or the new list, each in its place");
+        for (std::size_t i = 0; store.changesLeft > 0 && i <= std::size(kStoredFields); ++i)
+            Require(store.log[i] ==
+                        "set " + MemoryStore::NameOf(i < 14 ? kStoredFields[i].id : IDS_FILE_DIRECTORY),
+                    "the options in their order, then the folder");
+        if (store.changesLeft > 0) { // the save ended
+            Require(list == newList, "the new list once the save ended");
+            const auto saved = store.values;
+            SaveSettingsTo(store, &loaded);
+            Require(store.values == saved, "a saved record loads back the same");
+        }
+        ReleaseImages(&loaded);
     }
-
-    // A store of hostile values loads into a sound record, and a save of that
-    // record loads back the same, whatever stale values were there.
-    FuzzStore store;
-    FillStore(data, size, &store);
-    Settings loaded = {};
-    LoadSettingsFrom(store, &loaded);
-    CheckRecord(loaded);
-    SaveSettingsTo(store, &loaded);
-    Settings reloaded = {};
-    std::memcpy(reloaded.FileDirectory, loaded.FileDirectory, kFileDirectorySize);
-    LoadSettingsFrom(store, &reloaded);
-    Require(SameRecord(loaded, reloaded), "a saved record loads back the same");
-    ReleaseImages(&loaded);
-    ReleaseImages(&reloaded);
+    ReleaseImages(&old);
+    ReleaseImages(&fresh);
 }
-
-namespace {
-
-// CharNextA in a double-byte code page: a lead byte takes the next with it,
-// unless that is the end.
-const char *StepDoubleByte(const char *text) {
-    const auto lead = static_cast<unsigned char>(*text);
-    if (!lead) return text;
-    return lead >= 0x81 && lead <= 0xFE && text[1] ? text + 2 : text + 1;
-}
-
-} // namespace
 
 void FuzzCommandLine(const std::uint8_t *data, std::size_t size) {
     const std::string line = AsText(data, size);
     const char *begin = line.c_str(), *end = begin + line.size();
     for (CharStepFn step : {StepOneByte, StepDoubleByte}) {
-        const char *arguments = SkipProgramName(begin, step);
-        Require(arguments >= begin && arguments <= end, "arguments inside the line");
-        const char *switchPos = FindSwitch(arguments);
-        Require(switchPos >= arguments && switchPos <= end, "switch inside the line");
-        const LaunchMode mode = ClassifySwitch(*switchPos);
-        Require((mode == LaunchMode::Config) == (*switchPos == '\0'), "no switch means configuration");
-        const char *handle = SkipSwitchLetter(switchPos);
-        Require(handle >= switchPos && handle <= end, "handle inside the line");
+        const char *arguments = SkipProgramName(begin, step), *letter = FindSwitch(arguments);
+        const char *handle = SkipSwitchLetter(letter);
+        Require(begin <= arguments && arguments <= letter && letter <= handle && handle <= end, "inside the line");
+        Require((ClassifySwitch(*letter) == LaunchMode::Config) == !*letter, "no switch means configuration");
         std::uint32_t expected = 0;
-        for (const char *p = handle; *p >= '0' && *p <= '9'; ++p) expected = expected * 10u + std::uint32_t(*p - '0');
+        for (const char *p = handle; *p >= '0' && *p <= '9'; ++p)
+            expected = expected * 10u + std::uint32_t(*p - '0');
         Require(ParseWindowHandle(handle) == expected, "decimal digits modulo 2^32");
     }
 }
 
-// Derivations above this many rounds are skipped: each costs what the record
-// asks for (a bounded time, measured apart), and says nothing new.
-constexpr std::uint32_t kMostFuzzedIterations = 2000;
-
+// The first byte is the password's length, then the password, then the record.
 void FuzzPasswordRecord(const std::uint8_t *data, std::size_t size) {
-    // First byte: the password's length; then the password; the rest is the record.
     if (size == 0) return;
-    const std::size_t length = data[0] < size - 1 ? data[0] : size - 1;
+    const std::size_t length = std::min<std::size_t>(data[0], size - 1);
     const std::string password = AsText(data + 1, length);
-    const std::uint8_t *record = data + 1 + length;
-    const std::size_t recordSize = size - 1 - length;
     PasswordRecordParts parts;
-    const bool sound = ReadPasswordRecord(record, recordSize, &parts);
-    if (sound) {
-        // A check may cost at most four times the work of the records we write.
-        Require(parts.iterations >= 1 && parts.iterations <= 4 * kPasswordIterations, "bounded work");
-        if (parts.iterations > kMostFuzzedIterations) return;
-    }
-    const PasswordMatch match = CheckPassword(record, recordSize, password.c_str());
+    const bool sound = ReadPasswordRecord(data + 1 + length, size - 1 - length, &parts);
+    Require(!sound || (parts.iterations >= 1 && parts.iterations <= 4 * kPasswordIterations), "bounded work");
+    if (sound && parts.iterations > 2000) return; // costs what it asks; says nothing new
+    const PasswordMatch match = CheckPassword(data + 1 + length, size - 1 - length, password.c_str());
     Require((match == PasswordMatch::Damaged) == !sound, "damaged exactly when the record does not read");
-    if (match == PasswordMatch::Right) Require(!password.empty(), "the empty password is never right");
+    Require(match != PasswordMatch::Right || !password.empty(), "the empty password is never right");
 }
 
-const FuzzTarget kFuzzTargets[5] = {
-    {"picture_header", FuzzPictureHeader}, {"bitmap_file", FuzzBitmapFile},
-    {"settings_values", FuzzSettingsValues}, {"command_line", FuzzCommandLine},
-    {"password_record", FuzzPasswordRecord},
-};
+const FuzzTarget kFuzzTargets[5] = {{"picture_header", FuzzPictureHeader},
+                                    {"bitmap_file", FuzzBitmapFile},
+                                    {"settings_values", FuzzSettingsValues},
+                                    {"command_line", FuzzCommandLine},
+                                    {"password_record", FuzzPasswordRecord}};

@@ -1,16 +1,9 @@
-// One entry for each parser that reads outside data. The libFuzzer programs
-// call them with generated input; the unit tests replay every kept case.
-// Each checks what must hold for any input and aborts when it does not.
+// One entry for each parser that reads outside data: the libFuzzer programs call it with generated input,
+// the unit tests with every kept case. Each checks what must hold for any input and aborts when it does not.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-void FuzzPictureHeader(const std::uint8_t *data, std::size_t size);
-void FuzzBitmapFile(const std::uint8_t *data, std::size_t size);
-void FuzzSettingsValues(const std::uint8_t *data, std::size_t size);
-void FuzzCommandLine(const std::uint8_t *data, std::size_t size);
-void FuzzPasswordRecord(const std::uint8_t *data, std::size_t size);
 
 struct FuzzTarget {
     const char *name; // also the folder of its seeds and regression cases

@@ -1,26 +1,27 @@
-// Files the tests read from the source tree (tests/data, the fuzzers'
-// regression cases), and the bitmap variants with the pixels another decoder
-// made of them. Pure: no platform headers, so native and Wine tests share it.
+// Files the tests read from the source tree's tests/ folder (Wine reaches it
+// through drive Z:): the test pictures and the fuzzers' kept inputs.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-// Every regular file of a folder under the source tree's tests/, by name order.
-std::vector<std::string> FilesIn(const std::string &testsSubfolder);
-std::vector<std::uint8_t> ReadBytes(const std::string &path);
+inline std::string TestsPath(const std::string &relative) { return QUILLOMIR_TESTS_DIR "/" + relative; }
 
-// One file of tests/data/bmp: sound ones carry ImageMagick's pixels
-// (0x00RRGGBB, top-down) and how far another decoder may stray from them.
-struct BitmapCase {
-    std::string path;
-    bool sound = false;
-    int width = 0, height = 0, tolerance = 0;
-    std::vector<std::uint32_t> expected;
-};
-std::vector<BitmapCase> BitmapCases();
+inline std::vector<std::string> FilesIn(const std::string &testsSubfolder) { // its regular files, by name
+    std::vector<std::string> files;
+    std::error_code none; // a folder that is not there has no files
+    for (const auto &entry : std::filesystem::directory_iterator(TestsPath(testsSubfolder), none))
+        if (entry.is_regular_file()) files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
 
-// The largest difference of one channel between decoded pixels (width x
-// height, 0x??RRGGBB) and the case's expected ones.
-int WorstDifference(const BitmapCase &test, const std::uint32_t *pixels);
+inline std::vector<std::uint8_t> ReadBytes(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}

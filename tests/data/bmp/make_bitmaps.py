@@ -187,6 +187,7 @@ def damaged():
     write('bad_height_min.bmp', good[:22] + struct.pack('<i', -2 ** 31) + good[26:])
     write('bad_seven_bits.bmp', good[:28] + struct.pack('<H', 7) + good[30:])
     write('bad_header_size.bmp', good[:14] + struct.pack('<I', 20000) + good[18:])
+    write('bad_wider_than_budget.bmp', good[:18] + struct.pack('<ii', 65536, 1) + good[26:])
     odd = open('b32_bitfields_odd.bmp', 'rb').read()
     # Overlapping red and blue, then a green mask with a hole in it.
     write('bad_masks_overlap.bmp', odd[:54] + struct.pack('<III', 0xFF000000, 0xFF0, 0xFFFF0000) + odd[66:])

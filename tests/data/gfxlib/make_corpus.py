@@ -187,12 +187,22 @@ def make_jpegs_and_gifs(work):
     convert('-size', '8x8', 'xc:red', 'tiff_plain.tif')  # a format we do not take
 
 
+def make_damaged():
+    """Files a decoder must refuse: empty, text, and pictures cut in half."""
+    write('bad_empty.jpg', b'')
+    write('bad_text.jpg', b'This is a text file, not a picture.\r\n')
+    for name in ('jpeg_progressive.jpg', 'gif_plain.gif'):
+        data = open(name, 'rb').read()
+        write('bad_cut_' + name, data[:len(data) // 2])
+
+
 def main():
     os.chdir(os.path.dirname(os.path.abspath(__file__)))
     make_bitmaps()
     make_pngs()
     with tempfile.TemporaryDirectory() as work:
         make_jpegs_and_gifs(work)
+    make_damaged()
 
 
 if __name__ == '__main__':
