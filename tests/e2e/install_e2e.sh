@@ -85,8 +85,9 @@ wine start /wait "$(winepath -w "$shortcut")" >/dev/null 2>&1 </dev/null &
 start_pid=$!
 wait_for 20 quiet xdotool search --name '^Quillomir$' || fail "no configuration dialog"
 dialog=$(xdotool search --name '^Quillomir$' | head -1)
-xdotool windowfocus --sync "$dialog" key Escape
-wait_for 10 eval '! kill -0 $start_pid 2>/dev/null' || fail "the dialog did not close on Escape"
+# Found before it is mapped, the dialog cannot take the focus yet: try again until Escape lands.
+escape() { quiet xdotool windowfocus --sync "$dialog" key Escape; sleep 0.5; ! kill -0 "$start_pid" 2>/dev/null; }
+wait_for 10 escape || fail "the dialog did not close on Escape"
 
 echo "== the saver started from SCRNSAVE.EXE shows the picture, and a key ends it"
 green_pixels() {

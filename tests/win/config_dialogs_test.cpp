@@ -237,14 +237,16 @@ TEST_F(ConfigDialog, HelpOpensAboutAndShowOpensTheViewerUntilAClickOrAKey) {
     SetWindowPos(dialog_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER); // off the desktop's centre
     int gdiRoom = 0;
     for (const auto &[message, wParam] : closers) {
-        if (message == WM_CHAR) { // a real double-click on the first row
+        HWND viewer = nullptr;
+        if (message == WM_CHAR) { // a double-click on the first row, as the list box receives one
+            HWND list = Item(IDC_FILE_LIST);
             RECT row = {};
-            SendMessageA(Item(IDC_FILE_LIST), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
-            MapWindowPoints(Item(IDC_FILE_LIST), nullptr, reinterpret_cast<POINT *>(&row), 2);
-            e2e::MoveCursorTo(row.left + 10, row.top + 2);
-            for (int i = 0; i < 2; ++i) e2e::PressMouseButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+            for (UINT click : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                PostMessageA(list, click, click == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(row.left + 10, row.top + 2));
+            viewer = Wait(picture.c_str());
         }
-        HWND viewer = message == WM_CHAR ? Wait(picture.c_str()) : PressFor(IDC_SHOW, picture);
+        if (message != WM_CHAR) viewer = PressFor(IDC_SHOW, picture);
         ASSERT_NE(viewer, nullptr) << "the caption is the path as the list holds it";
         RECT client = {}, frame = {}, over = {};
         GetClientRect(viewer, &client);
