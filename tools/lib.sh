@@ -10,21 +10,30 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 xvfb_pid=""
 xephyr_pid=""
 
-# Starts Xvfb on the first free display number from 90 up and exports DISPLAY.
-start_private_display() {
-    local size="${1:-1024x768x24}" n
-    for n in $(seq 90 140); do
+# Runs "$2 :N" in the background for the first free display number N from $1
+# up, until the server's socket appears; sets x_pid (the launcher execs the
+# server, so that is the server's) and exports DISPLAY=:N.
+start_x_server() {
+    local first="$1" launch="$2" n
+    for n in $(seq "$first" $((first + 50))); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "$size" -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
+        "$launch" ":$n" >/dev/null 2>&1 &
+        x_pid=$!
         for _ in $(seq 50); do
             [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-            kill -0 "$xvfb_pid" 2>/dev/null || break
+            kill -0 "$x_pid" 2>/dev/null || break
             sleep 0.1
         done
     done
-    echo "could not start Xvfb" >&2
     return 1
+}
+
+# Starts a private Xvfb of the given size and exports DISPLAY.
+start_private_display() {
+    local size="${1:-1024x768x24}"
+    launch_xvfb() { exec Xvfb "$1" -screen 0 "$size" -nolisten tcp; }
+    start_x_server 90 launch_xvfb || { echo "could not start Xvfb" >&2; return 1; }
+    xvfb_pid=$x_pid
 }
 
 # Creates the prefix on first use and keeps one Wine server alive for the run,
@@ -52,20 +61,11 @@ start_wine() {
 # a private Xvfb large enough to hold it. Exports DISPLAY as the Xephyr one.
 start_monitors_display() {
     start_private_display 4000x2000x24
-    local host="$DISPLAY" n args=()
+    local host="$DISPLAY" screen args=()
     for screen in "$@"; do args+=(-screen "$screen"); done
-    for n in $(seq 141 190); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        DISPLAY="$host" Xephyr ":$n" +xinerama "${args[@]}" -nolisten tcp >/dev/null 2>&1 &
-        xephyr_pid=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-            kill -0 "$xephyr_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-    done
-    echo "could not start Xephyr" >&2
-    return 1
+    launch_xephyr() { DISPLAY="$host" exec Xephyr "$1" +xinerama "${args[@]}" -nolisten tcp; }
+    start_x_server 141 launch_xephyr || { echo "could not start Xephyr" >&2; return 1; }
+    xephyr_pid=$x_pid
 }
 
 stop_wine_and_display() {
