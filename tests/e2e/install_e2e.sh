@@ -80,14 +80,28 @@ size=$(reg_value "$uninstall" EstimatedSize)
 icon=$(reg_value "$uninstall" DisplayIcon)
 [ -f "$(winepath -u "${icon%,0}")" ] || fail "uninstall entry: icon $icon"
 
+# Whether a process of this prefix runs a command line that matches $1.
+running() {
+    local p
+    for p in /proc/[0-9]*; do
+        { tr '\0' '\n' < "$p/cmdline" | grep -qi "$1" &&
+            tr '\0' '\n' < "$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; } 2>/dev/null && return 0
+    done
+    return 1
+}
+
 echo "== the Start-menu entry opens the configuration dialog"
 wine start /wait "$(winepath -w "$shortcut")" >/dev/null 2>&1 </dev/null &
 start_pid=$!
 wait_for 20 quiet xdotool search --name '^Quillomir$' || fail "no configuration dialog"
 dialog=$(xdotool search --name '^Quillomir$' | head -1)
+running 'Quillomir\.scr' || fail "the dialog's process is not found"
 # Found before it is mapped, the dialog cannot take the focus yet: try again until Escape lands.
-escape() { quiet xdotool windowfocus --sync "$dialog" key Escape; sleep 0.5; ! kill -0 "$start_pid" 2>/dev/null; }
+# `start` may return before the dialog ends, so the dialog's own process tells; while it runs
+# it holds the installed files open and the uninstall below could not remove them.
+escape() { quiet xdotool windowfocus --sync "$dialog" key Escape; sleep 0.5; ! running 'Quillomir\.scr'; }
 wait_for 10 escape || fail "the dialog did not close on Escape"
+wait "$start_pid" || true
 
 echo "== the saver started from SCRNSAVE.EXE shows the picture, and a key ends it"
 green_pixels() {
@@ -114,14 +128,7 @@ quiet wine "$setup" /S || fail "setup exited with $? over an install"
 echo "== silent uninstall"
 quiet wine "$instdir/Uninstall.exe" /S || fail "the uninstaller exited with $?"
 # It goes on from a copy of itself (%TEMP%\~nsuN.tmp\Un.exe) and returns at once.
-uninstalling() {
-    local p
-    for p in /proc/[0-9]*; do
-        { tr '\0' '\n' < "$p/cmdline" | grep -q '~nsu.*\.tmp.Un\.exe' &&
-            tr '\0' '\n' < "$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; } 2>/dev/null && return 0
-    done
-    return 1
-}
+uninstalling() { running '~nsu.*\.tmp.Un\.exe'; }
 # The copy may not have started when the first returns: wait for its work to show, then for it to end.
 wait_for 30 eval '[ ! -e "$instdir" ] && ! uninstalling' || true
 [ ! -e "$instdir" ] || fail "left behind: $(ls "$instdir")"
