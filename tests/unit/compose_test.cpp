@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "slideshow/compose.h"
-#include "slideshow/masks.h"
+#include "tests/support/literal_mask.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "slideshow/masks.h"
+#include "tests/support/literal_mask.h"
 
 namespace {
 

@@ -1,0 +1,40 @@
+// Each style in the order its geometry is written, in 64 bits.
+#include "tests/support/literal_mask.h"
+
+#include <cmath>
+
+void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level) {
+    const std::int64_t w = mask.Width(), h = mask.Height(), L = std::clamp(level, 0, 100);
+    const bool drawn = L > 0 && L < 100 && style >= kDissolve && style <= kFourCorners && w > 0 && h > 0;
+    mask.Fill(0, 0, w, h, drawn ? style == kEllipseInwards : L > 0);
+    if (!drawn) return;
+    if (style == kHorizontalMesh || style == kVerticalMesh) { // bar k: k x s down (across), n long
+        const bool across = style == kHorizontalMesh;
+        const std::int64_t side = across ? w : h, s = side / 100, n = side * L / 100;
+        for (std::int64_t k = 0; k < (across ? h : w); ++k) {
+            const std::int64_t from = k % 2 ? 0 : side - n, to = k % 2 ? n : side;
+            across ? mask.Fill(from, k * s, to, k * s + s, true) : mask.Fill(k * s, from, k * s + s, to, true);
+        }
+    }
+    if (style == kFourCorners) {
+        const std::int64_t cw = w * L / 200, ch = h * L / 200;
+        for (const std::int64_t left : {std::int64_t{0}, w - cw})
+            for (const std::int64_t top : {std::int64_t{0}, h - ch}) mask.Fill(left, top, left + cw, top + ch, true);
+    }
+    // Dissolve: the cells of the classic 8 x 8 ordered dither whose threshold is
+    // below the grey's share of 64. Ellipse: the pixels whose centres lie inside.
+    const std::int64_t lit = ((L * 255 / 100 & 0xFF) * 64 + 127) / 255;
+    const std::int64_t p = style == kEllipseOutwards ? L : 100 - L;
+    const std::int64_t d = static_cast<std::int64_t>(std::sqrt(2.0 * double(h) * double(h)));
+    const std::int64_t ew = d * w / h * p / 100, eh = d * p / 100, x0 = w / 2 - ew / 2, y0 = h / 2 - eh / 2;
+    for (std::int64_t y = 0; y < h; ++y)
+        for (std::int64_t x = 0; x < w; ++x) {
+            std::int64_t threshold = 0; // bits of x ^ y and y interleaved, reversed
+            for (int bit = 0; bit < 3; ++bit) threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
+            const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);
+            if (style == kDissolve && threshold < lit) mask.Fill(x, y, x + 1, y + 1, true);
+            if ((style == kEllipseInwards || style == kEllipseOutwards) && ew > 0 && eh > 0 &&
+                X * X * eh * eh + Y * Y * ew * ew <= ew * ew * eh * eh)
+                mask.Fill(x, y, x + 1, y + 1, style == kEllipseOutwards);
+        }
+}
