@@ -4,7 +4,7 @@
 #include <cmath>
 
 void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level) {
-    const std::int64_t w = mask.Width(), h = mask.Height(), L = std::clamp(level, 0, 100);
+    const std::int64_t w = mask.width, h = mask.height, L = std::clamp(level, 0, 100);
     const bool drawn = L > 0 && L < 100 && style >= kDissolve && style <= kFourCorners && w > 0 && h > 0;
     mask.Fill(0, 0, w, h, drawn ? style == kEllipseInwards : L > 0);
     if (!drawn) return;

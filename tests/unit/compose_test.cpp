@@ -1,12 +1,12 @@
-// Frame composition: size, placement and label arithmetic, the fast compositor
-// checked pixel for pixel against the literal algorithm over clip boxes, and the
-// rectangles that cover what changed between two masks.
+// Frame composition: the size, placement and clock arithmetic at the numbers a
+// user meets, the fast compositor pixel for pixel against the literal algorithm
+// over the literal mask, and the rectangles that cover what a fade step changed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "slideshow/compose.h"
@@ -14,128 +14,84 @@
 
 namespace {
 
-constexpr std::uint32_t kUntouched = 0xDEADBEEF;
-
-struct Picture {
-    std::int32_t width, height;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t At(std::int32_t x, std::int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-Picture MakePicture(std::int32_t width, std::int32_t height) {
-    Picture p{width, height, {}};
-    for (std::int32_t y = 0; y < height; ++y)
-        for (std::int32_t x = 0; x < width; ++x) p.pixels.push_back(0x10000000u | (y << 12) | x | 0x800);
-    return p;
+std::uint32_t PictureAt(std::int32_t x, std::int32_t y) { return 0x10000000u | y << 12 | x | 0x800; }
+std::uint32_t Background(std::int32_t tx, std::int32_t ty) { return 0x400000u ^ ((tx * 7 + ty * 13) & 0xFFFF); }
+bool Within(const PixelBox &b, std::int32_t x, std::int32_t y) {
+    return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
 }
 
-std::uint32_t Background(std::int32_t tx, std::int32_t ty) {
-    return 0x00400000u ^ static_cast<std::uint32_t>((tx * 7 + ty * 13) & 0xFFFF);
-}
-
-struct Label {
-    PixelBox box;
-    std::vector<std::uint32_t> pixels;
-};
-
-Label MakeLabel(const PixelBox &box) {
-    Label label{box, {}};
-    for (std::int32_t i = 0; i < box.Width() * box.Height(); ++i) label.pixels.push_back(0x00C0C000u + i);
-    return label;
-}
-
+// One frame of a W x H picture and how it reaches the compositor: the canvas
+// over clip (bottom-up or not) holding the background already, or the background
+// from a view over backgroundBox (black outside it); a picture view holding only
+// what the visible area reads (tight: other reads trip AddressSanitizer
+// natively); only part composed. The changes since a mask of beforeStyle at
+// beforeLevel are looked for too.
 struct Frame {
-    std::int32_t x, y, scale, style, level;
-    bool frame;
-    const Label *label;
+    std::int32_t W, H, x, y, scale, style, level, beforeStyle, beforeLevel;
+    bool frame, label;
+    PixelBox labelBox, clip;
+    bool bottomUp, tightView;
+    const PixelBox *backgroundBox, *part;
 };
 
-// The literal algorithm over the whole w x h picture: B = scaled picture, frame
-// line, label; M = the drawn mask; C = background piece; result M ? B : C.
-std::uint32_t LiteralPixel(const Picture &pic, const Frame &f, std::int32_t w, std::int32_t h,
-                           const MaskBuffer &mask, std::int32_t px, std::int32_t py) {
-    if (!mask.At(px, py)) return Background(f.x + px, f.y + py);
-    if (f.label && px >= f.label->box.left && px < f.label->box.right && py >= f.label->box.top &&
-        py < f.label->box.bottom)
-        return f.label
-            ->pixels[static_cast<size_t>(py - f.label->box.top) * f.label->box.Width() + (px - f.label->box.left)];
-    if (f.frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1)) return 0;
-    return pic.At(NearestSource(px, pic.width, w), NearestSource(py, pic.height, h));
-}
-
-// Composes through a canvas over the clip box and checks every pixel of it. The
-// background is read from a view over backgroundBox (black outside it) when
-// given, else is in the canvas already, as the platform side leaves it when it
-// reads the background through GDI. With part, only that part is composed.
-void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &clip, bool bottomUp, bool tightView,
-                         const PixelBox *backgroundBox = nullptr, const PixelBox *part = nullptr,
-                         FrameComposer *shared = nullptr) {
+void CheckAgainstLiteral(const Frame &f, FrameComposer &composer) {
     std::int32_t w = 0, h = 0;
-    ASSERT_TRUE(ScalePictureSize(pic.width, pic.height, f.scale, w, h));
-    const PixelBox area = VisibleArea(clip, f.x, f.y, w, h);
-
-    std::vector<std::uint32_t> memory(static_cast<size_t>(clip.Width()) * clip.Height(), kUntouched);
+    ASSERT_TRUE(ScalePictureSize(f.W, f.H, f.scale, w, h));
+    const PixelBox &clip = f.clip, area = VisibleArea(clip, f.x, f.y, w, h), &lb = f.labelBox;
+    const PixelBox &bb = f.backgroundBox ? *f.backgroundBox : clip;
+    PixelBox s{0, 0, f.W, f.H}; // the source pixels in the view
+    if (f.tightView && !area.Empty()) {
+        NearestSourceRange(area.left - f.x, area.right - f.x, f.W, w, s.left, s.right);
+        NearestSourceRange(area.top - f.y, area.bottom - f.y, f.H, h, s.top, s.bottom);
+    }
+    std::vector<std::uint32_t> memory, back, label, source;
+    for (std::int32_t ty = clip.top; ty < clip.bottom; ++ty)
+        for (std::int32_t tx = clip.left; tx < clip.right; ++tx)
+            memory.push_back(Within(area, tx, ty) ? Background(tx, ty) : 0xDEADBEEF);
+    for (std::int32_t ty = bb.top; ty < bb.bottom; ++ty)
+        for (std::int32_t tx = bb.left; tx < bb.right; ++tx) back.push_back(Background(tx, ty) + 1);
+    for (std::int32_t i = 0; i < lb.Width() * lb.Height(); ++i) label.push_back(0xC0C000u + i);
+    for (std::int32_t sy = s.top; sy < s.bottom; ++sy)
+        for (std::int32_t sx = s.left; sx < s.right; ++sx) source.push_back(PictureAt(sx, sy));
     PixelCanvas canvas{memory.data(), clip.Width(), clip};
-    if (bottomUp)
-        canvas = {memory.data() + static_cast<size_t>(clip.Height() - 1) * clip.Width(), -clip.Width(), clip};
-    auto at = [&](std::int32_t tx, std::int32_t ty) -> std::uint32_t & {
-        return canvas.top[static_cast<std::ptrdiff_t>(ty - clip.top) * canvas.stride + (tx - clip.left)];
-    };
-    std::vector<std::uint32_t> backgroundPixels;
-    BackgroundView background;
-    if (backgroundBox) {
-        for (std::int32_t ty = backgroundBox->top; ty < backgroundBox->bottom; ++ty)
-            for (std::int32_t tx = backgroundBox->left; tx < backgroundBox->right; ++tx)
-                backgroundPixels.push_back(Background(tx, ty));
-        background = {backgroundPixels.data(), backgroundBox->Width(), *backgroundBox};
-    } else {
-        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
-            for (std::int32_t tx = area.left; tx < area.right; ++tx) at(tx, ty) = Background(tx, ty);
+    if (f.bottomUp) { // the same rows, bottom-up
+        for (std::int32_t r = 0; r < clip.Height() / 2; ++r)
+            std::swap_ranges(memory.begin() + r * clip.Width(), memory.begin() + (r + 1) * clip.Width(),
+                             memory.end() - (r + 1) * clip.Width());
+        canvas = {memory.data() + std::size_t(clip.Height() - 1) * clip.Width(), -clip.Width(), clip};
     }
-
-    // A view holding only the source pixels the visible area reads: reading
-    // anything else trips AddressSanitizer natively.
-    std::vector<std::uint32_t> sourcePixels;
-    PictureView view{pic.pixels.data(), pic.width, 0, 0, pic.width, pic.height};
-    if (tightView && !area.Empty()) {
-        PixelBox source;
-        NearestSourceRange(area.left - f.x, area.right - f.x, pic.width, w, source.left, source.right);
-        NearestSourceRange(area.top - f.y, area.bottom - f.y, pic.height, h, source.top, source.bottom);
-        for (std::int32_t sy = source.top; sy < source.bottom; ++sy)
-            for (std::int32_t sx = source.left; sx < source.right; ++sx) sourcePixels.push_back(pic.At(sx, sy));
-        view = {sourcePixels.data(), source.Width(), source.left, source.top, pic.width, pic.height};
-    }
-
-    const MaskRows rows(f.style, f.level, w, h);
+    const BackgroundView background{back.data(), bb.Width(), bb};
+    const MaskRows rows(f.style, f.level, w, h), earlier(f.beforeStyle, f.beforeLevel, w, h);
     FrameJob job;
-    job.picture = view;
-    job.x = f.x;
-    job.y = f.y;
-    job.width = w;
-    job.height = h;
-    job.mask = &rows;
-    job.frame = f.frame;
-    if (f.label) job.label = {f.label->pixels.data(), f.label->box};
-    if (backgroundBox) job.background = &background;
-    FrameComposer own;
-    (shared ? *shared : own).Compose(job, canvas, part ? *part : clip);
+    job.picture = {source.data(), s.Width(), s.left, s.top, f.W, f.H};
+    job.x = f.x, job.y = f.y, job.width = w, job.height = h, job.mask = &rows, job.frame = f.frame;
+    if (f.label) job.label = {label.data(), lb};
+    if (f.backgroundBox) job.background = &background;
+    composer.Compose(job, canvas, f.part ? *f.part : clip);
+    ChangedArea changed;
+    composer.FindChanges(job, earlier, clip, changed);
 
-    MaskBuffer mask(w, h);
+    MaskBuffer mask(w, h), was(w, h), covered(clip.Width(), clip.Height());
     DrawTransitionMask(mask, f.style, f.level);
-    auto within = [](const PixelBox &b, std::int32_t tx, std::int32_t ty) {
-        return tx >= b.left && tx < b.right && ty >= b.top && ty < b.bottom;
-    };
+    DrawTransitionMask(was, f.beforeStyle, f.beforeLevel);
+    for (const PixelBox &b : changed.Boxes()) {
+        ASSERT_TRUE(!b.Empty() && b.left >= area.left && b.top >= area.top && b.right <= area.right &&
+                    b.bottom <= area.bottom);
+        covered.Fill(b.left - clip.left, b.top - clip.top, b.right - clip.left, b.bottom - clip.top, true);
+    }
     for (std::int32_t ty = clip.top; ty < clip.bottom; ++ty)
         for (std::int32_t tx = clip.left; tx < clip.right; ++tx) {
-            std::uint32_t expected = kUntouched;
-            if (within(area, tx, ty) && (!part || within(*part, tx, ty))) {
-                expected = LiteralPixel(pic, f, w, h, mask, tx - f.x, ty - f.y);
-                if (backgroundBox && !mask.At(tx - f.x, ty - f.y))
-                    expected = within(*backgroundBox, tx, ty) ? Background(tx, ty) : 0;
-            } else if (within(area, tx, ty) && !backgroundBox) {
-                expected = Background(tx, ty);
-            }
-            ASSERT_EQ(at(tx, ty), expected) << "at " << tx << "," << ty;
+            const std::int32_t px = tx - f.x, py = ty - f.y;
+            const bool composed = Within(area, tx, ty) && (!f.part || Within(*f.part, tx, ty));
+            ASSERT_TRUE(!Within(area, tx, ty) || mask.At(px, py) == was.At(px, py) ||
+                        covered.At(tx - clip.left, ty - clip.top)) << "change not found at " << tx << "," << ty;
+            const std::uint32_t expected =
+                !composed ? (Within(area, tx, ty) ? Background(tx, ty) : 0xDEADBEEF)
+                : !mask.At(px, py) ? (!f.backgroundBox ? Background(tx, ty) : Within(bb, tx, ty) ? Background(tx, ty) + 1 : 0)
+                : f.label && Within(lb, px, py) ? 0xC0C000u + (py - lb.top) * lb.Width() + (px - lb.left)
+                : f.frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1) ? 0
+                : PictureAt(NearestSource(px, f.W, w), NearestSource(py, f.H, h));
+            ASSERT_EQ(canvas.top[(ty - clip.top) * canvas.stride + (tx - clip.left)], expected) << "at " << tx << "," << ty;
         }
 }
 
@@ -143,23 +99,19 @@ void CheckAgainstLiteral(const Picture &pic, const Frame &f, const PixelBox &cli
 
 TEST(Compose, SizePlacementScalingAndClockArithmetic) {
     std::int32_t w = -1, h = -1;
-    ASSERT_TRUE(ScalePictureSize(1024, 768, 62, w, h));
-    EXPECT_EQ(w, 634); // the product first: 63488 / 100
-    EXPECT_EQ(h, 476);
+    ASSERT_TRUE(ScalePictureSize(1024, 768, 62, w, h)); // the product first: 63488 / 100
+    EXPECT_TRUE(w == 634 && h == 476);
     ASSERT_TRUE(ScalePictureSize(640, 480, -20, w, h));
     EXPECT_EQ(w, 0);
     ASSERT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h)); // the product leaves 32 bits, the result does not
     EXPECT_EQ(w, 30000000);
     EXPECT_FALSE(ScalePictureSize(2000000000, 10, 200, w, h));
 
-    const PixelBox screen{0, 0, 1024, 768};
-    const PixelBox corner = VisibleArea(screen, 1000, 700, 800, 600);
-    EXPECT_EQ(corner.left, 1000);
-    EXPECT_EQ(corner.Width(), 24);
-    EXPECT_EQ(corner.Height(), 68);
+    const PixelBox screen{0, 0, 1024, 768}, corner = VisibleArea(screen, 1000, 700, 800, 600);
+    EXPECT_TRUE(corner.left == 1000 && corner.Width() == 24 && corner.Height() == 68);
     EXPECT_EQ(VisibleArea(screen, -488, -116, 2000, 1000).Width(), 1024);
     EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty()); // neither wraps nor overflows
-    EXPECT_EQ(VisibleArea(screen, -2147483647, 0, 1 << 30, 10).Width(), 0);
+    EXPECT_TRUE(VisibleArea(screen, -2147483647, 0, 1 << 30, 10).Empty());
 
     // 150 %: sampled at pixel centres; down to a third: the middle of each three.
     const std::int32_t up[] = {0, 1, 1, 2, 3, 3};
@@ -169,14 +121,11 @@ TEST(Compose, SizePlacementScalingAndClockArithmetic) {
 
     // The label at the visible top left: 1200 x 900 on 1024 x 768 with the frame line is 7 + 88, 7 + 66.
     const LabelOffset o = ClockLabelOffset(1200, 900, 1024, 768, true);
-    EXPECT_EQ(o.dx, 7 + 88);
-    EXPECT_EQ(o.dy, 7 + 66);
+    EXPECT_TRUE(o.dx == 7 + 88 && o.dy == 7 + 66);
     EXPECT_EQ(ClockLabelOffset(1024, 700, 1024, 768, true).dx, 7); // "at least" the reference width
     EXPECT_EQ(ClockLabelOffset(800, 600, 1024, 768, false).dy, 6);
     const PixelBox framed = ClockLabelBox(52, 16, {7, 7}); // grown by 6 on every side
-    EXPECT_EQ(framed.left, 1);
-    EXPECT_EQ(framed.bottom, 7 + 16 + 6);
-
+    EXPECT_TRUE(framed.left == 1 && framed.top == 1 && framed.right == 7 + 52 + 6 && framed.bottom == 7 + 16 + 6);
     char text[9];
     FormatClock(9, 5, 3, text);
     EXPECT_STREQ(text, "09:05:03");
@@ -186,120 +135,36 @@ TEST(Compose, SizePlacementScalingAndClockArithmetic) {
 
 TEST(Compose, EveryStyleAndLevelMatchesTheLiteralAlgorithm) {
     std::mt19937 random(20240517);
-    auto pick = [&](std::int32_t lo, std::int32_t hi) {
-        return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
-    };
-    const Picture pictures[] = {MakePicture(37, 23), MakePicture(64, 48), MakePicture(130, 105)};
+    auto pick = [&](std::int32_t lo, std::int32_t hi) { return std::uniform_int_distribution<>(lo, hi)(random); };
+    // Scaled up and down; 100 x 900 gives mesh columns 9 wide (runs copied one by one).
+    const std::int32_t pictures[][2] = {{37, 23}, {64, 48}, {130, 105}, {100, 900}};
     const std::int32_t scales[] = {100, 150, 37, 250, 100, 80};
-    const std::int32_t levels[] = {0, 1, 13, 50, 77, 99, 100};
     FrameComposer composer; // one for all, as a show keeps it from frame to frame and picture to picture
     for (std::int32_t style = -1; style <= 7; ++style)
-        for (std::int32_t level : levels)
-            for (int round = 0; round < 3; ++round) {
-                const Picture &pic = pictures[pick(0, 2)];
-                const std::int32_t scale = scales[pick(0, 5)];
-                std::int32_t w = 0, h = 0;
-                ScalePictureSize(pic.width, pic.height, scale, w, h);
+        for (std::int32_t level : {0, 1, 10, 13, 50, 77, 99, 100})
+            for (int round = 0; round < 4; ++round) {
+                const auto &[W, H] = pictures[pick(0, 3)];
+                const std::int32_t scale = H > 200 ? 100 : scales[pick(0, 5)], w = W * scale / 100, h = H * scale / 100;
                 const PixelBox clip{pick(-20, 10), pick(-20, 10), pick(60, 200), pick(40, 160)};
-                const Label label = MakeLabel(ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)}));
-                const Frame f{pick(clip.left - w / 2, clip.right - w / 2),
-                              pick(clip.top - h / 2, clip.bottom - h / 2),
-                              scale,
-                              style,
-                              level,
-                              pick(0, 1) == 1,
-                              pick(0, 1) ? &label : nullptr};
-                // Half the time the background comes from a view, partly
-                // outside it; a third of the time only a part is composed.
-                const PixelBox backgroundBox{
-                    pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 20),
-                    pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 20, clip.bottom + 5)};
+                const PixelBox back{pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 20),
+                                    pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 20, clip.bottom + 5)};
                 const PixelBox part{pick(clip.left, clip.left + 40), pick(clip.top, clip.top + 30),
                                     pick(clip.right - 40, clip.right), pick(clip.bottom - 30, clip.bottom)};
-                const bool viewed = pick(0, 1) == 1, partly = pick(0, 2) == 0;
-                SCOPED_TRACE(testing::Message()
-                             << "style " << style << " level " << level << " picture " << pic.width << "x"
-                             << pic.height << " scale " << scale << " at " << f.x << "," << f.y << " frame "
-                             << f.frame << " label " << (f.label != nullptr) << " clip " << clip.left << ","
-                             << clip.top << "," << clip.right << "," << clip.bottom << " view " << viewed
-                             << " part " << partly);
-                CheckAgainstLiteral(pic, f, clip, pick(0, 1) == 1, pick(0, 1) == 1,
-                                    viewed ? &backgroundBox : nullptr, partly ? &part : nullptr, &composer);
+                // The mask before: mostly a fade step or a few earlier, now and then anything.
+                const bool any = round == 3;
+                const Frame f{W, H, pick(clip.left - w / 2, clip.right - w / 2), pick(clip.top - h / 2, clip.bottom - h / 2),
+                              scale, style, level, any ? pick(-1, 7) : style,
+                              any ? pick(0, 100) : std::clamp(level - pick(-3, 3), 0, 100), pick(0, 1) == 1,
+                              pick(0, 1) == 1, ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)}),
+                              clip, pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) ? &back : nullptr,
+                              pick(0, 2) ? nullptr : &part};
+                SCOPED_TRACE(testing::Message() << "style " << style << " level " << level << " round " << round);
+                CheckAgainstLiteral(f, composer);
                 if (testing::Test::HasFatalFailure()) return;
             }
-}
-
-TEST(Compose, ManyNarrowRunsAndHalfDissolve) {
-    // Vertical mesh with 1-pixel columns gives a run per other pixel; dissolve at
-    // half selects every other pixel: both paths through the row scratch.
-    const Picture pic = MakePicture(130, 150);
+    // Two pictures scaled to the same width at the same place: the second must not take the first one's columns.
     const PixelBox clip{0, 0, 200, 200};
-    for (std::int32_t level : {10, 50})
-        for (const PixelBox *view : {static_cast<const PixelBox *>(nullptr), &clip}) {
-            CheckAgainstLiteral(pic, {3, 5, 100, kDissolve, level, false, nullptr}, clip, false, true, view);
-            CheckAgainstLiteral(pic, {-7, -9, 140, kVerticalMesh, level, true, nullptr}, clip, true, true, view);
-        }
-    // Two pictures scaled to the same width at the same place: the second
-    // must not take the first one's columns.
-    FrameComposer composer;
-    const Picture narrow = MakePicture(64, 48), narrower = MakePicture(48, 40);
-    CheckAgainstLiteral(narrow, {5, 5, 150, kFourCorners, 40, true, nullptr}, clip, false, false, &clip, nullptr,
-                        &composer);
-    CheckAgainstLiteral(narrower, {5, 5, 200, kFourCorners, 60, true, nullptr}, clip, false, false, &clip, nullptr,
-                        &composer);
-    // Columns 9 pixels wide: runs long enough to be copied one by one.
-    const Picture tall = MakePicture(100, 900);
-    const PixelBox high{0, 0, 160, 1000};
-    CheckAgainstLiteral(tall, {-20, 10, 150, kVerticalMesh, 50, true, nullptr}, high, true, false, &high);
-}
-
-TEST(Compose, ChangedRectanglesCoverEveryPixelWhoseMaskChanged) {
-    std::mt19937 random(7);
-    auto pick = [&](std::int32_t lo, std::int32_t hi) {
-        return std::uniform_int_distribution<std::int32_t>(lo, hi)(random);
-    };
-    for (int round = 0; round < 300; ++round) {
-        const std::int32_t w = pick(1, 260), h = pick(1, 230);
-        // Mostly one style a step or a few apart, as a fade goes; now and then anything.
-        const std::int32_t style = pick(-1, 7), level = pick(0, 100);
-        const bool any = round % 5 == 0;
-        const std::int32_t beforeStyle = any ? pick(-1, 7) : style;
-        const std::int32_t beforeLevel = any ? pick(0, 100) : std::clamp(level - pick(-3, 3), 0, 100);
-        const PixelBox clip{pick(-10, 20), pick(-10, 20), pick(100, 300), pick(80, 260)};
-        const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2),
-                           y = pick(clip.top - h / 2, clip.bottom - h / 2);
-        SCOPED_TRACE(testing::Message()
-                     << w << "x" << h << " at " << x << "," << y << " style " << beforeStyle << " level "
-                     << beforeLevel << " to style " << style << " level " << level);
-        const MaskRows before(beforeStyle, beforeLevel, w, h), after(style, level, w, h);
-        FrameJob job;
-        job.x = x;
-        job.y = y;
-        job.width = w;
-        job.height = h;
-        job.mask = &after;
-        FrameComposer composer;
-        ChangedArea changed;
-        changed.Clear();
-        composer.FindChanges(job, before, clip, changed);
-        const PixelBox area = VisibleArea(clip, x, y, w, h);
-        std::vector<std::uint8_t> covered(static_cast<size_t>(clip.Width()) * clip.Height(), 0);
-        for (const PixelBox &box : changed.Boxes()) {
-            ASSERT_FALSE(box.Empty());
-            ASSERT_TRUE(box.left >= area.left && box.top >= area.top && box.right <= area.right &&
-                        box.bottom <= area.bottom);
-            for (std::int32_t ty = box.top; ty < box.bottom; ++ty)
-                for (std::int32_t tx = box.left; tx < box.right; ++tx)
-                    covered[static_cast<size_t>(ty - clip.top) * clip.Width() + (tx - clip.left)] = 1;
-        }
-        MaskBuffer was(w, h), now(w, h);
-        DrawTransitionMask(was, beforeStyle, beforeLevel);
-        DrawTransitionMask(now, style, level);
-        for (std::int32_t ty = area.top; ty < area.bottom; ++ty)
-            for (std::int32_t tx = area.left; tx < area.right; ++tx)
-                if (was.At(tx - x, ty - y) != now.At(tx - x, ty - y)) {
-                    ASSERT_TRUE(covered[static_cast<size_t>(ty - clip.top) * clip.Width() + (tx - clip.left)])
-                        << "at " << tx << "," << ty;
-                }
-    }
+    for (const auto &[W, H, scale] : {std::array{64, 48, 150}, std::array{48, 40, 200}})
+        CheckAgainstLiteral({W, H, 5, 5, scale, kFourCorners, 40, kFourCorners, 40, true, false, {}, clip, false, false, &clip, nullptr},
+                            composer);
 }

@@ -1,6 +1,7 @@
 // One show's phases step by step, and where each monitor's show runs.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "slideshow/monitors.h"
@@ -11,169 +12,89 @@ namespace {
 std::vector<int> queued;
 std::size_t drawn = 0;
 int Scripted() { return queued.at(drawn++); }
-void Script(std::vector<int> numbers) {
-    queued = std::move(numbers);
-    drawn = 0;
-}
 
-struct Fixture {
-    PictureSlot slots[3] = {{"a.bmp"}, {""}, {"c.bmp"}};
-    Settings settings = {};
-    ShowState state;
-    Fixture() {
-        settings.ImageCount = 3;
-        settings.Images = slots;
-        settings.ImageSize = 100;
-        settings.StepSize = 10;
-        settings.RemoveBitmaps = 1;
-        settings.FadeInStyle = 0;  // Random
-        settings.FadeOutStyle = 0; // Reverse
-    }
-    ShowEffects Next(SlotLoad outcome, std::int32_t w = 400, std::int32_t h = 300) {
-        return NextPicture(state, settings, {outcome, w, h}, 800, 600, Scripted);
-    }
-};
+// Timers stopped and started, command posted, redraw, stamp, snapshot dropped.
+using Fx = std::tuple<std::uint32_t, std::uint32_t, ShowCommand, bool, bool, bool>;
+Fx Of(const ShowEffects &e) { return {e.stop, e.start, e.post, e.redraw, e.stamp, e.dropSnapshot}; }
+Fx E(std::uint32_t stop, std::uint32_t start, ShowCommand post, bool redraw, bool stamp = false, bool drop = false) {
+    return {stop, start, post, redraw, stamp, drop};
+}
+constexpr ShowCommand kNone = ShowCommand::kNone, kNext = ShowCommand::kNextPicture;
+constexpr std::uint32_t kIn = kFadeInTimer, kOut = kFadeOutTimer, kHold = kHoldTimer | kClockTimer;
 
 } // namespace
 
-TEST(ShowMachine, OnePictureThroughFadeInHoldAndReverseFadeOut) {
-    Fixture f;
-    Script({100, 50, 2}); // x = 100 mod 400, y = 50 mod 300, style (2 mod 6) + 1
-    ShowEffects e = f.Next(SlotLoad::kLoaded);
-    EXPECT_EQ(f.state.phase, ShowPhase::kFadingIn);
-    EXPECT_EQ(f.state.x, 100);
-    EXPECT_EQ(f.state.y, 50);
-    EXPECT_EQ(f.state.style, 3);
-    EXPECT_EQ(f.state.level, 10); // the first frame at once
-    EXPECT_EQ(f.state.nextSlot, 1);
-    EXPECT_EQ(e.start, kFadeInTimer);
+TEST(ShowMachine, PicturesThroughEveryPhase) {
+    // Three slots, the middle one empty; Random in, Reverse out, step 10, pictures removed.
+    PictureSlot slots[3] = {{"a.bmp"}, {""}, {"c.bmp"}};
+    Settings set = {};
+    set.ImageCount = 3, set.Images = slots, set.ImageSize = 100, set.StepSize = 10, set.RemoveBitmaps = 1;
+    ShowState s;
+    auto next = [&](SlotLoad load, int w = 400, int h = 300) {
+        return Of(NextPicture(s, set, {load, w, h}, 800, 600, Scripted));
+    };
+    auto tick = [&](ShowTimer timer) { return Of(TimerFired(s, set, timer, Scripted)); };
+    auto in = [&] { return Of(FadeInStep(s, set)); };
+    auto out = [&] { return Of(FadeOutStep(s, set)); };
 
-    EXPECT_EQ(TimerFired(f.state, f.settings, kFadeInTimer, Scripted).post, ShowCommand::kFadeInStep);
-    EXPECT_FALSE(TimerFired(f.state, f.settings, kClockTimer, Scripted).redraw); // no clock while fading
-    for (int frame = 2; frame <= 9; ++frame) EXPECT_EQ(FadeInStep(f.state, f.settings).start, 0u);
-    e = FadeInStep(f.state, f.settings);
-    EXPECT_EQ(f.state.level, 100);
-    EXPECT_EQ(f.state.phase, ShowPhase::kHolding);
-    EXPECT_EQ(e.stop, kFadeInTimer);
-    EXPECT_EQ(e.start, kHoldTimer | kClockTimer);
+    queued = {100, 50, 2}; // x = 100 mod 400, y = 50 mod 300, style (2 mod 6) + 1
+    EXPECT_EQ(next(SlotLoad::kLoaded), E(0, kIn, kNone, true)); // the first frame at once
+    EXPECT_EQ(std::make_tuple(s.x, s.y, s.style, s.level, s.nextSlot), std::make_tuple(100, 50, 3, 10, 1));
+    EXPECT_EQ(tick(kFadeInTimer), E(0, 0, ShowCommand::kFadeInStep, false));
+    EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, false)); // no clock while fading
+    for (int frame = 2; frame <= 9; ++frame) EXPECT_EQ(in(), E(0, 0, kNone, true));
+    EXPECT_EQ(in(), E(kIn, kHold, kNone, true));
+    EXPECT_EQ(s.level, 100);
+    EXPECT_EQ(tick(kFadeInTimer), E(0, 0, kNone, false)); // queued before the timer stopped
+    EXPECT_EQ(in(), E(0, 0, kNone, false));
+    EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, true));
+    EXPECT_EQ(tick(kHoldTimer), E(kHold, kOut, kNone, false));
+    EXPECT_EQ(std::make_tuple(s.style, drawn), std::make_tuple(3, 3u)); // Reverse: no number drawn
+    EXPECT_EQ(tick(kFadeOutTimer), E(0, 0, ShowCommand::kFadeOutStep, false));
+    for (int frame = 1; frame <= 9; ++frame) EXPECT_EQ(out(), E(0, 0, kNone, true));
+    EXPECT_EQ(out(), E(kOut, 0, kNext, true));
+    EXPECT_EQ(s.level, 0);
+    EXPECT_EQ(out(), E(0, 0, kNone, false));
+    EXPECT_EQ(tick(kHoldTimer), E(0, 0, kNone, false));
 
-    // A tick queued before the fade-in timer stopped changes nothing now.
-    EXPECT_EQ(TimerFired(f.state, f.settings, kFadeInTimer, Scripted).post, ShowCommand::kNone);
-    EXPECT_FALSE(FadeInStep(f.state, f.settings).redraw);
-    EXPECT_TRUE(TimerFired(f.state, f.settings, kClockTimer, Scripted).redraw);
+    // Instant Display in and out; larger than the area: centred, no number drawn.
+    set.FadeInStyle = 1, set.FadeOutStyle = 2;
+    EXPECT_EQ(next(SlotLoad::kEmptySlot), E(kIn, kHold, kNone, true)); // slot 1: the picture again, in its place
+    EXPECT_EQ(std::make_tuple(s.x, s.level, s.nextSlot, drawn), std::make_tuple(100, 100, 2, 3u));
+    next(SlotLoad::kLoaded, 2000, 1000);
+    EXPECT_EQ(std::make_tuple(s.x, s.y, s.nextSlot, drawn), std::make_tuple(-600, -200, 0, 3u));
+    tick(kHoldTimer);
+    EXPECT_EQ(out(), E(kOut, 0, kNext, true)); // gone at the first fade-out frame
 
-    e = TimerFired(f.state, f.settings, kHoldTimer, Scripted);
-    EXPECT_EQ(f.state.phase, ShowPhase::kFadingOut);
-    EXPECT_EQ(f.state.style, 3); // Reverse: the fade-in's style, no random number drawn
-    EXPECT_EQ(drawn, 3u);
-    EXPECT_EQ(e.stop, kHoldTimer | kClockTimer);
-    EXPECT_EQ(e.start, kFadeOutTimer);
-    EXPECT_FALSE(e.stamp);
-
-    EXPECT_EQ(TimerFired(f.state, f.settings, kFadeOutTimer, Scripted).post, ShowCommand::kFadeOutStep);
-    for (int frame = 1; frame <= 9; ++frame) EXPECT_EQ(FadeOutStep(f.state, f.settings).post, ShowCommand::kNone);
-    e = FadeOutStep(f.state, f.settings);
-    EXPECT_EQ(f.state.level, 0);
-    EXPECT_EQ(f.state.phase, ShowPhase::kWaiting);
-    EXPECT_EQ(e.stop, kFadeOutTimer);
-    EXPECT_EQ(e.post, ShowCommand::kNextPicture);
-    EXPECT_FALSE(FadeOutStep(f.state, f.settings).redraw); // a step queued before the timer stopped
-}
-
-TEST(ShowMachine, InstantStylesCollageAndSmallSteps) {
-    Fixture f;
-    f.settings.FadeInStyle = 1;  // Instant Display
-    f.settings.FadeOutStyle = 2; // Instant Display
-    f.settings.CenterPicture = 1;
-    Script({});
-    ShowEffects e = f.Next(SlotLoad::kLoaded, 2000, 1000);
-    EXPECT_EQ(f.state.x, -600); // larger than the area: centred on it
-    EXPECT_EQ(f.state.y, -200);
-    EXPECT_EQ(f.state.level, 100);
-    EXPECT_EQ(f.state.phase, ShowPhase::kHolding);
-    EXPECT_EQ(e.start, kHoldTimer | kClockTimer); // the fade-in timer started and stopped at once
-    EXPECT_EQ(e.stop, kFadeInTimer);
-    TimerFired(f.state, f.settings, kHoldTimer, Scripted);
-    EXPECT_EQ(f.state.level, 0); // gone at the first fade-out frame
-    EXPECT_EQ(FadeOutStep(f.state, f.settings).post, ShowCommand::kNextPicture);
-
-    // Collage: the picture is stamped, then the next one follows at once.
-    f.settings.RemoveBitmaps = 0;
-    f.Next(SlotLoad::kLoaded);
-    e = TimerFired(f.state, f.settings, kHoldTimer, Scripted);
-    EXPECT_TRUE(e.stamp);
-    EXPECT_EQ(e.post, ShowCommand::kNextPicture);
-    EXPECT_EQ(e.start, 0u);
+    // Collage: the picture stamped and the next one at once; a failed load drops
+    // the snapshot and stamps nothing.
+    set.RemoveBitmaps = 0;
+    next(SlotLoad::kLoaded, 2000, 1000);
+    EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, true));
+    EXPECT_EQ(next(SlotLoad::kFailed), E(kIn, kHold, kNone, true, false, true));
+    EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, false));
 
     // StepSize 0 or 1: a hundred frames per fade.
-    f.settings.FadeInStyle = 2;
-    f.settings.StepSize = 0;
-    f.Next(SlotLoad::kLoaded);
+    set.FadeInStyle = 2, set.StepSize = 0;
+    next(SlotLoad::kLoaded, 2000, 1000);
     int frames = 1;
-    while (f.state.phase == ShowPhase::kFadingIn) FadeInStep(f.state, f.settings), ++frames;
+    while (s.phase == ShowPhase::kFadingIn) in(), ++frames;
     EXPECT_EQ(frames, 100);
+
+    set.ImageCount = 0; // an empty list: the command does nothing at all
+    s = {};
+    EXPECT_EQ(next(SlotLoad::kEmptySlot), E(0, 0, kNone, false));
+    EXPECT_EQ(s.phase, ShowPhase::kWaiting);
 }
 
-TEST(ShowMachine, EmptyListEmptySlotAndFailedLoad) {
-    Fixture f;
-    f.settings.FadeInStyle = 1;
-    f.settings.RemoveBitmaps = 0;
-    Script({120, 80});
-    f.Next(SlotLoad::kLoaded);
-    EXPECT_EQ(f.state.nextSlot, 1);
-
-    // Slot 1 is empty: the previous picture again, at its old place, no numbers drawn.
-    EXPECT_EQ(SlotToLoad(f.state, f.settings), 1);
-    ShowEffects e = f.Next(SlotLoad::kEmptySlot);
-    EXPECT_TRUE(f.state.pictureLoaded);
-    EXPECT_EQ(f.state.x, 120);
-    EXPECT_EQ(drawn, 2u);
-    EXPECT_FALSE(e.dropSnapshot);
-    EXPECT_EQ(f.state.nextSlot, 2);
-
-    // A failed load: nothing drawn, the snapshot dropped, the cycle runs on and stamps nothing.
-    e = f.Next(SlotLoad::kFailed);
-    EXPECT_FALSE(f.state.pictureLoaded);
-    EXPECT_TRUE(e.dropSnapshot);
-    EXPECT_EQ(f.state.nextSlot, 0); // back to the start of the list
-    EXPECT_FALSE(TimerFired(f.state, f.settings, kHoldTimer, Scripted).stamp);
-
-    // An empty list: the command does nothing at all.
-    f.settings.ImageCount = 0;
-    ShowState fresh;
-    EXPECT_EQ(SlotToLoad(fresh, f.settings), -1);
-    e = NextPicture(fresh, f.settings, {}, 800, 600, Scripted);
-    EXPECT_EQ(fresh.phase, ShowPhase::kWaiting);
-    EXPECT_EQ(e.start | e.stop, 0u);
-    EXPECT_FALSE(e.redraw);
-}
-
-TEST(ShowAreas, PrimaryFirstInWindowCoordinatesAndEachStartsOneFurther) {
-    // The primary at 0,0; a second monitor to its left, a third above, out of order.
-    const ScreenRect window = {-800, -600, 1024, 768};
-    const std::vector<MonitorInfo> monitors = {
-        {{-800, 0, 0, 600}, false}, {{0, 0, 1024, 768}, true}, {{0, -600, 800, 0}, false}};
-    const std::vector<ShowArea> areas = ArrangeShows(window, monitors);
-    ASSERT_EQ(areas.size(), 3u);
-    EXPECT_EQ(areas[0].left, 800);
-    EXPECT_EQ(areas[0].top, 600);
-    EXPECT_EQ(areas[0].width, 1024);
-    EXPECT_EQ(areas[1].left, 0);
-    EXPECT_EQ(areas[1].top, 600);
-    EXPECT_EQ(areas[1].height, 600);
-    EXPECT_EQ(areas[2].left, 800);
-    EXPECT_EQ(areas[2].top, 0);
-    EXPECT_EQ(areas[2].screen.top, -600);
-
-    // Parts outside the window are cut; a monitor wholly outside is left out.
-    const std::vector<ShowArea> cut =
-        ArrangeShows({0, 0, 1024, 768}, {{{-100, 0, 1100, 768}, true}, {{2000, 0, 2800, 600}, false}});
-    ASSERT_EQ(cut.size(), 1u);
-    EXPECT_EQ(cut[0].left, 0);
-    EXPECT_EQ(cut[0].width, 1024);
+TEST(ShowAreas, PrimaryFirstInWindowCoordinatesCutToTheWindow) {
+    // The primary at 0,0; one monitor to its left, one above (listed out of order), one wholly outside.
+    const std::vector<ShowArea> areas = ArrangeShows({-800, -600, 1024, 768}, {{{-800, 0, 0, 600}, false},
+        {{0, 0, 1100, 768}, true}, {{0, -600, 800, 0}, false}, {{2000, 0, 2800, 600}, false}});
+    std::vector<std::tuple<int, int, int, int, int>> got;
+    for (const ShowArea &a : areas) got.emplace_back(a.left, a.top, a.width, a.height, a.screen.top);
+    EXPECT_EQ(got, (std::vector<std::tuple<int, int, int, int, int>>{
+                       {800, 600, 1024, 768, 0}, {0, 600, 800, 600, 0}, {800, 0, 800, 600, -600}}));
     EXPECT_EQ(ArrangeShows({0, 0, 640, 480}, {}).at(0).width, 640); // none listed: one show over the window
-
-    EXPECT_EQ(FirstSlot(1, 3), 1);
-    EXPECT_EQ(FirstSlot(4, 3), 1);
-    EXPECT_EQ(FirstSlot(2, 0), 0);
+    EXPECT_EQ(FirstSlot(4, 3) + FirstSlot(2, 0), 1); // show k starts k further along the list
 }
