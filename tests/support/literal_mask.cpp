@@ -27,14 +27,17 @@ void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level
     const std::int64_t p = style == kEllipseOutwards ? L : 100 - L;
     const std::int64_t d = static_cast<std::int64_t>(std::sqrt(2.0 * double(h) * double(h)));
     const std::int64_t ew = d * w / h * p / 100, eh = d * p / 100, x0 = w / 2 - ew / 2, y0 = h / 2 - eh / 2;
-    for (std::int64_t y = 0; y < h; ++y)
+    const bool ellipse = (style == kEllipseInwards || style == kEllipseOutwards) && ew > 0 && eh > 0;
+    for (std::int64_t y = 0; y < h && (style == kDissolve || ellipse); ++y)
         for (std::int64_t x = 0; x < w; ++x) {
-            std::int64_t threshold = 0; // bits of x ^ y and y interleaved, reversed
-            for (int bit = 0; bit < 3; ++bit) threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
-            const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);
-            if (style == kDissolve && threshold < lit) mask.Fill(x, y, x + 1, y + 1, true);
-            if ((style == kEllipseInwards || style == kEllipseOutwards) && ew > 0 && eh > 0 &&
-                X * X * eh * eh + Y * Y * ew * ew <= ew * ew * eh * eh)
-                mask.Fill(x, y, x + 1, y + 1, style == kEllipseOutwards);
+            std::uint8_t &pixel = mask.pixels[std::size_t(y * w + x)];
+            if (style == kDissolve) { // the threshold: bits of x ^ y and y interleaved, reversed
+                std::int64_t threshold = 0;
+                for (int bit = 0; bit < 3; ++bit) threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
+                pixel = threshold < lit;
+            } else {
+                const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);
+                if (X * X * eh * eh + Y * Y * ew * ew <= ew * ew * eh * eh) pixel = style == kEllipseOutwards;
+            }
         }
 }
