@@ -19,7 +19,8 @@ void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level
     if (style == kFourCorners) {
         const std::int64_t cw = w * L / 200, ch = h * L / 200;
         for (const std::int64_t left : {std::int64_t{0}, w - cw})
-            for (const std::int64_t top : {std::int64_t{0}, h - ch}) mask.Fill(left, top, left + cw, top + ch, true);
+            for (const std::int64_t top : {std::int64_t{0}, h - ch})
+                mask.Fill(left, top, left + cw, top + ch, true);
     }
     // Dissolve: the cells of the classic 8 x 8 ordered dither whose threshold is
     // below the grey's share of 64. Ellipse: the pixels whose centres lie inside.
@@ -33,7 +34,8 @@ void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level
             std::uint8_t &pixel = mask.pixels[std::size_t(y * w + x)];
             if (style == kDissolve) { // the threshold: bits of x ^ y and y interleaved, reversed
                 std::int64_t threshold = 0;
-                for (int bit = 0; bit < 3; ++bit) threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
+                for (int bit = 0; bit < 3; ++bit)
+                    threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
                 pixel = threshold < lit;
             } else {
                 const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);

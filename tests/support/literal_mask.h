@@ -11,7 +11,8 @@
 
 // One byte per pixel: 0 black (the background shows), 1 white (the picture shows).
 struct MaskBuffer {
-    MaskBuffer(std::int32_t w, std::int32_t h) : width(std::max(w, 0)), height(std::max(h, 0)), pixels(std::size_t(width) * height) {}
+    MaskBuffer(std::int32_t w, std::int32_t h)
+        : width(std::max(w, 0)), height(std::max(h, 0)), pixels(std::size_t(width) * height) {}
     std::uint8_t At(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * width + x]; }
     // The part of the rectangle inside the buffer.
     void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, bool white) {

@@ -58,14 +58,16 @@ TEST(Masks, DissolveLightsAGrowingShareSpreadOut) {
         previous = lit;
     }
     // Spread out rather than in lumps: at half every row and every column of a cell is half lit.
-    EXPECT_TRUE(std::vector<int>(rows, rows + 8) == std::vector<int>(8, 4) && std::vector<int>(columns, columns + 8) == std::vector<int>(8, 4));
+    EXPECT_TRUE(std::vector<int>(rows, rows + 8) == std::vector<int>(8, 4) &&
+                std::vector<int>(columns, columns + 8) == std::vector<int>(8, 4));
 }
 
 TEST(Masks, HugeMasksStayExact) {
     // Sides of 2^30: products in 64 and 128 bits (UBSan watches natively); beyond, nothing rather than a wrap.
     const std::int32_t side = 1 << 30;
     const MaskRows outwards(kEllipseOutwards, 99, side, side);
-    EXPECT_EQ(RunsOf(outwards, side / 2, side / 2 - 100, side / 2 + 100), Runs({{side / 2 - 100, side / 2 + 100}}));
+    EXPECT_EQ(RunsOf(outwards, side / 2, side / 2 - 100, side / 2 + 100),
+              Runs({{side / 2 - 100, side / 2 + 100}}));
     const Runs top = RunsOf(outwards, 0);
     EXPECT_TRUE(top.size() == 1 && top[0].first + top[0].second == side) << "symmetric";
     EXPECT_EQ(RunsOf(MaskRows(kHorizontalMesh, 99, side, 3), 2).back().second, side);

@@ -8,20 +8,18 @@
 #include "slideshow/show_machine.h"
 
 namespace {
-
 std::vector<int> queued;
 std::size_t drawn = 0;
 int Scripted() { return queued.at(drawn++); }
-
 // Timers stopped and started, command posted, redraw, stamp, snapshot dropped.
 using Fx = std::tuple<std::uint32_t, std::uint32_t, ShowCommand, bool, bool, bool>;
 Fx Of(const ShowEffects &e) { return {e.stop, e.start, e.post, e.redraw, e.stamp, e.dropSnapshot}; }
-Fx E(std::uint32_t stop, std::uint32_t start, ShowCommand post, bool redraw, bool stamp = false, bool drop = false) {
+Fx E(std::uint32_t stop, std::uint32_t start, ShowCommand post, bool redraw, bool stamp = false,
+     bool drop = false) {
     return {stop, start, post, redraw, stamp, drop};
 }
 constexpr ShowCommand kNone = ShowCommand::kNone, kNext = ShowCommand::kNextPicture;
 constexpr std::uint32_t kIn = kFadeInTimer, kOut = kFadeOutTimer, kHold = kHoldTimer | kClockTimer;
-
 } // namespace
 
 TEST(ShowMachine, PicturesThroughEveryPhase) {
@@ -30,67 +28,65 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     Settings set = {};
     set.ImageCount = 3, set.Images = slots, set.ImageSize = 100, set.StepSize = 10, set.RemoveBitmaps = 1;
     ShowState s;
-    auto next = [&](SlotLoad load, int w = 400, int h = 300) {
-        return Of(NextPicture(s, set, {load, w, h}, 800, 600, Scripted));
+    auto next = [&](SlotLoad load, int w) {
+        return Of(NextPicture(s, set, {load, w, w / 2}, 800, 600, Scripted));
     };
     auto tick = [&](ShowTimer timer) { return Of(TimerFired(s, set, timer, Scripted)); };
     auto in = [&] { return Of(FadeInStep(s, set)); };
     auto out = [&] { return Of(FadeOutStep(s, set)); };
 
-    queued = {100, 50, 2}; // x = 100 mod 400, y = 50 mod 300, style (2 mod 6) + 1
-    EXPECT_EQ(next(SlotLoad::kLoaded), E(0, kIn, kNone, true)); // the first frame at once
+    queued = {100, 50, 2}; // x = 100 mod 400, y = 50 mod 400, style (2 mod 6) + 1
+    EXPECT_EQ(next(SlotLoad::kLoaded, 400), E(0, kIn, kNone, true)); // the first frame at once
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.style, s.level, s.nextSlot), std::make_tuple(100, 50, 3, 10, 1));
     EXPECT_EQ(tick(kFadeInTimer), E(0, 0, ShowCommand::kFadeInStep, false));
     EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, false)); // no clock while fading
-    for (int frame = 2; frame <= 9; ++frame) EXPECT_EQ(in(), E(0, 0, kNone, true));
-    EXPECT_TRUE(in() == E(kIn, kHold, kNone, true) && s.level == 100);
+    for (int frame = 2; frame <= 10; ++frame)
+        EXPECT_EQ(in(), E(frame < 10 ? 0 : kIn, frame < 10 ? 0 : kHold, kNone, true));
+    EXPECT_EQ(s.level, 100);
     EXPECT_EQ(tick(kFadeInTimer), E(0, 0, kNone, false)); // queued before the timer stopped
     EXPECT_EQ(in(), E(0, 0, kNone, false));
     EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, kOut, kNone, false));
     EXPECT_EQ(std::make_tuple(s.style, drawn), std::make_tuple(3, 3u)); // Reverse: no number drawn
     EXPECT_EQ(tick(kFadeOutTimer), E(0, 0, ShowCommand::kFadeOutStep, false));
-    for (int frame = 1; frame <= 9; ++frame) EXPECT_EQ(out(), E(0, 0, kNone, true));
-    EXPECT_TRUE(out() == E(kOut, 0, kNext, true) && s.level == 0);
-    EXPECT_EQ(out(), E(0, 0, kNone, false));
-    EXPECT_EQ(tick(kHoldTimer), E(0, 0, kNone, false));
+    for (int frame = 1; frame <= 10; ++frame)
+        EXPECT_EQ(out(), E(frame < 10 ? 0 : kOut, 0, frame < 10 ? kNone : kNext, true));
+    EXPECT_TRUE(s.level == 0 && out() == E(0, 0, kNone, false) && tick(kHoldTimer) == E(0, 0, kNone, false));
 
-    // Instant Display in and out; larger than the area: centred, no number drawn.
+    // Instant Display in and out; an empty slot shows the last picture again in its place;
+    // one larger than the area is centred without a number drawn.
     set.FadeInStyle = 1, set.FadeOutStyle = 2;
-    EXPECT_EQ(next(SlotLoad::kEmptySlot), E(kIn, kHold, kNone, true)); // slot 1: the picture again, in its place
+    EXPECT_EQ(next(SlotLoad::kEmptySlot, 0), E(kIn, kHold, kNone, true));
     EXPECT_EQ(std::make_tuple(s.x, s.level, s.nextSlot, drawn), std::make_tuple(100, 100, 2, 3u));
-    next(SlotLoad::kLoaded, 2000, 1000);
+    next(SlotLoad::kLoaded, 2000);
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.nextSlot, drawn), std::make_tuple(-600, -200, 0, 3u));
     tick(kHoldTimer);
     EXPECT_EQ(out(), E(kOut, 0, kNext, true)); // gone at the first fade-out frame
 
-    // Collage: the picture stamped and the next one at once; a failed load drops
-    // the snapshot and stamps nothing.
+    // Collage: the picture stamped and the next one at once; a failed load drops the snapshot, stamps nothing.
     set.RemoveBitmaps = 0;
-    next(SlotLoad::kLoaded, 2000, 1000);
+    next(SlotLoad::kLoaded, 2000);
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, true));
-    EXPECT_EQ(next(SlotLoad::kFailed), E(kIn, kHold, kNone, true, false, true));
+    EXPECT_EQ(next(SlotLoad::kFailed, 0), E(kIn, kHold, kNone, true, false, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, false));
 
-    // StepSize 0 or 1: a hundred frames per fade.
-    set.FadeInStyle = 2, set.StepSize = 0;
-    next(SlotLoad::kLoaded, 2000, 1000);
+    set.FadeInStyle = 2, set.StepSize = 0; // StepSize 0 or 1: a hundred frames per fade
+    next(SlotLoad::kLoaded, 2000);
     int frames = 1;
     while (s.phase == ShowPhase::kFadingIn) in(), ++frames;
     EXPECT_EQ(frames, 100);
-
-    set.ImageCount = 0; // an empty list: the command does nothing at all
-    s = {};
-    EXPECT_TRUE(next(SlotLoad::kEmptySlot) == E(0, 0, kNone, false) && s.phase == ShowPhase::kWaiting);
+    set.ImageCount = 0, s = {}; // an empty list: the command does nothing at all
+    EXPECT_TRUE(next(SlotLoad::kEmptySlot, 0) == E(0, 0, kNone, false) && s.phase == ShowPhase::kWaiting);
 }
 
 TEST(ShowAreas, PrimaryFirstInWindowCoordinatesCutToTheWindow) {
-    // The primary at 0,0; one monitor to its left, one above (listed out of order), one wholly outside.
+    // The primary at 0,0 and wider than the window; one to its left, listed first; one wholly outside.
     std::vector<int> got;
-    for (const ShowArea &a : ArrangeShows({-800, -600, 1024, 768}, {{{-800, 0, 0, 600}, false}, {{0, 0, 1100, 768}, true},
-                                          {{0, -600, 800, 0}, false}, {{2000, 0, 2800, 600}, false}}))
-        got.insert(got.end(), {a.left, a.top, a.width, a.height, a.screen.top});
-    EXPECT_EQ(got, std::vector<int>({800, 600, 1024, 768, 0, 0, 600, 800, 600, 0, 800, 0, 800, 600, -600}));
+    for (const ShowArea &a :
+         ArrangeShows({-800, -100, 1024, 768},
+                      {{{-800, 0, 0, 600}, false}, {{0, 0, 1100, 768}, true}, {{2000, 0, 2800, 600}, false}}))
+        got.insert(got.end(), {a.left, a.top, a.width, a.height, a.screen.left});
+    EXPECT_EQ(got, std::vector<int>({800, 100, 1024, 768, 0, 0, 100, 800, 600, -800}));
     EXPECT_EQ(ArrangeShows({0, 0, 640, 480}, {}).at(0).width, 640); // none listed: one show over the window
-    EXPECT_EQ(FirstSlot(4, 3) + FirstSlot(2, 0), 1); // show k starts k further along the list
+    EXPECT_EQ(FirstSlot(4, 3) + FirstSlot(2, 0), 1);                // show k starts k further along the list
 }

@@ -14,16 +14,17 @@ int Eleven() { return 11; }
 
 TEST(SlideshowRules, TimerPeriodsAndThePreviewsPace) {
     // 25 fps: 40 ms; 0 fps: one frame a second; too fast: the shortest interval; no overflow of x 1000.
-    EXPECT_EQ(std::vector<std::uint32_t>({FadeTimerPeriod(25), FadeTimerPeriod(0), FadeTimerPeriod(2000), HoldTimerPeriod(5),
-                                          HoldTimerPeriod(INT_MAX), HoldTimerPeriod(-7)}),
+    EXPECT_EQ(std::vector<std::uint32_t>({FadeTimerPeriod(25), FadeTimerPeriod(0), FadeTimerPeriod(2000),
+                                          HoldTimerPeriod(5), HoldTimerPeriod(INT_MAX), HoldTimerPeriod(-7)}),
               std::vector<std::uint32_t>({40, 1000, 0, 5000, 0x7FFFFFFF, 0}));
     EXPECT_EQ(std::vector<std::uint32_t>({PreviewPeriod(25, 10, 5, true), PreviewPeriod(25, 10, 5, false),
                                           PreviewPeriod(25, 3, 5, true), PreviewPeriod(0, 0, 0, true),
                                           PreviewPeriod(25, 101, 5, true), PreviewPeriod(25, 10, INT_MAX, true)}),
               std::vector<std::uint32_t>({5800, 5400, 7640, 200000, 5000, 0x7FFFFFFF}));
     const PreviewFit fit = FitPreview(152, 112, 640, 480), small = FitPreview(152, 112, 50, 50); // small ones grow
-    EXPECT_EQ(std::vector<int>({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.width, small.x}),
-              std::vector<int>({23, 147, 110, 3, 1, 224, 112, 20}));
+    EXPECT_EQ(
+        std::vector<int>({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.width, small.x}),
+        std::vector<int>({23, 147, 110, 3, 1, 224, 112, 20}));
     EXPECT_EQ(FitPreview(152, 112, 0, 480).width, 0);
 }
 
