@@ -1,26 +1,31 @@
 // Each style in the order its geometry is written, in 64 bits.
 #include "tests/support/literal_mask.h"
 
+#include <algorithm>
 #include <cmath>
 
 void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level) {
     const std::int64_t w = mask.width, h = mask.height, L = std::clamp(level, 0, 100);
+    auto fill = [&](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, bool white) {
+        for (std::int64_t y = std::max<std::int64_t>(top, 0); y < std::min(bottom, h); ++y)
+            for (std::int64_t x = std::max<std::int64_t>(left, 0); x < std::min(right, w); ++x)
+                mask.pixels[std::size_t(y * w + x)] = white;
+    };
     const bool drawn = L > 0 && L < 100 && style >= kDissolve && style <= kFourCorners && w > 0 && h > 0;
-    mask.Fill(0, 0, w, h, drawn ? style == kEllipseInwards : L > 0);
+    fill(0, 0, w, h, drawn ? style == kEllipseInwards : L > 0);
     if (!drawn) return;
     if (style == kHorizontalMesh || style == kVerticalMesh) { // bar k: k x s down (across), n long
         const bool across = style == kHorizontalMesh;
         const std::int64_t side = across ? w : h, s = side / 100, n = side * L / 100;
         for (std::int64_t k = 0; k < (across ? h : w); ++k) {
             const std::int64_t from = k % 2 ? 0 : side - n, to = k % 2 ? n : side;
-            across ? mask.Fill(from, k * s, to, k * s + s, true) : mask.Fill(k * s, from, k * s + s, to, true);
+            across ? fill(from, k * s, to, k * s + s, true) : fill(k * s, from, k * s + s, to, true);
         }
     }
     if (style == kFourCorners) {
         const std::int64_t cw = w * L / 200, ch = h * L / 200;
         for (const std::int64_t left : {std::int64_t{0}, w - cw})
-            for (const std::int64_t top : {std::int64_t{0}, h - ch})
-                mask.Fill(left, top, left + cw, top + ch, true);
+            for (const std::int64_t top : {std::int64_t{0}, h - ch}) fill(left, top, left + cw, top + ch, true);
     }
     // Dissolve: the cells of the classic 8 x 8 ordered dither whose threshold is
     // below the grey's share of 64. Ellipse: the pixels whose centres lie inside.

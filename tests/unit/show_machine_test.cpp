@@ -39,12 +39,10 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     EXPECT_EQ(next(SlotLoad::kLoaded, 400), E(0, kIn, kNone, true)); // the first frame at once
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.style, s.level, s.nextSlot), std::make_tuple(100, 50, 3, 10, 1));
     EXPECT_EQ(tick(kFadeInTimer), E(0, 0, ShowCommand::kFadeInStep, false));
-    EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, false)); // no clock while fading
     for (int frame = 2; frame <= 10; ++frame)
         EXPECT_EQ(in(), E(frame < 10 ? 0 : kIn, frame < 10 ? 0 : kHold, kNone, true));
     EXPECT_EQ(s.level, 100);
-    EXPECT_EQ(tick(kFadeInTimer), E(0, 0, kNone, false)); // queued before the timer stopped
-    EXPECT_EQ(in(), E(0, 0, kNone, false));
+    EXPECT_TRUE(tick(kFadeInTimer) == E(0, 0, kNone, false) && in() == E(0, 0, kNone, false)); // queued earlier
     EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, kOut, kNone, false));
     EXPECT_EQ(std::make_tuple(s.style, drawn), std::make_tuple(3, 3u)); // Reverse: no number drawn
@@ -70,11 +68,6 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     EXPECT_EQ(next(SlotLoad::kFailed, 0), E(kIn, kHold, kNone, true, false, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, false));
 
-    set.FadeInStyle = 2, set.StepSize = 0; // StepSize 0 or 1: a hundred frames per fade
-    next(SlotLoad::kLoaded, 2000);
-    int frames = 1;
-    while (s.phase == ShowPhase::kFadingIn) in(), ++frames;
-    EXPECT_EQ(frames, 100);
     set.ImageCount = 0, s = {}; // an empty list: the command does nothing at all
     EXPECT_TRUE(next(SlotLoad::kEmptySlot, 0) == E(0, 0, kNone, false) && s.phase == ShowPhase::kWaiting);
 }
