@@ -14,37 +14,32 @@ void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level
     const bool drawn = L > 0 && L < 100 && style >= kDissolve && style <= kFourCorners && w > 0 && h > 0;
     fill(0, 0, w, h, drawn ? style == kEllipseInwards : L > 0);
     if (!drawn) return;
-    if (style == kHorizontalMesh || style == kVerticalMesh) { // bar k: k x s down (across), n long
-        const bool across = style == kHorizontalMesh;
-        const std::int64_t side = across ? w : h, s = side / 100, n = side * L / 100;
-        for (std::int64_t k = 0; k < (across ? h : w); ++k) {
-            const std::int64_t from = k % 2 ? 0 : side - n, to = k % 2 ? n : side;
-            across ? fill(from, k * s, to, k * s + s, true) : fill(k * s, from, k * s + s, to, true);
-        }
-    }
-    if (style == kFourCorners) {
-        const std::int64_t cw = w * L / 200, ch = h * L / 200;
-        for (const std::int64_t left : {std::int64_t{0}, w - cw})
-            for (const std::int64_t top : {std::int64_t{0}, h - ch}) fill(left, top, left + cw, top + ch, true);
-    }
+    // Meshes: bar k of s rows (columns) from k x s, n long, from the far edge when k is even.
+    const std::int64_t sh = w / 100, nh = w * L / 100, sv = h / 100, nv = h * L / 100;
+    for (std::int64_t k = 0; style == kHorizontalMesh && k < h; ++k)
+        fill(k % 2 ? 0 : w - nh, k * sh, k % 2 ? nh : w, k * sh + sh, true);
+    for (std::int64_t k = 0; style == kVerticalMesh && k < w; ++k)
+        fill(k * sv, k % 2 ? 0 : h - nv, k * sv + sv, k % 2 ? nv : h, true);
+    const std::int64_t cw = w * L / 200, ch = h * L / 200;
+    for (int corner = 0; style == kFourCorners && corner < 4;
+         ++corner) // top left, top right, bottom left, bottom right
+        fill(corner % 2 ? w - cw : 0, corner / 2 ? h - ch : 0, corner % 2 ? w : cw, corner / 2 ? h : ch, true);
     // Dissolve: the cells of the classic 8 x 8 ordered dither whose threshold is
     // below the grey's share of 64. Ellipse: the pixels whose centres lie inside.
-    const std::int64_t lit = ((L * 255 / 100 & 0xFF) * 64 + 127) / 255;
-    const std::int64_t p = style == kEllipseOutwards ? L : 100 - L;
+    const std::int64_t lit = ((L * 255 / 100 & 0xFF) * 64 + 127) / 255,
+                       p = style == kEllipseOutwards ? L : 100 - L;
     const std::int64_t d = static_cast<std::int64_t>(std::sqrt(2.0 * double(h) * double(h)));
     const std::int64_t ew = d * w / h * p / 100, eh = d * p / 100, x0 = w / 2 - ew / 2, y0 = h / 2 - eh / 2;
-    const bool ellipse = (style == kEllipseInwards || style == kEllipseOutwards) && ew > 0 && eh > 0;
-    for (std::int64_t y = 0; y < h && (style == kDissolve || ellipse); ++y)
+    for (std::int64_t y = 0; y < h && style != kHorizontalMesh && style != kVerticalMesh && style != kFourCorners;
+         ++y)
         for (std::int64_t x = 0; x < w; ++x) {
-            std::uint8_t &pixel = mask.pixels[std::size_t(y * w + x)];
-            if (style == kDissolve) { // the threshold: bits of x ^ y and y interleaved, reversed
-                std::int64_t threshold = 0;
-                for (int bit = 0; bit < 3; ++bit)
-                    threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
-                pixel = threshold < lit;
-            } else {
-                const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);
-                if (X * X * eh * eh + Y * Y * ew * ew <= ew * ew * eh * eh) pixel = style == kEllipseOutwards;
-            }
+            std::int64_t threshold = 0; // the bits of x ^ y and y interleaved, reversed
+            for (int bit = 0; bit < 3; ++bit)
+                threshold = threshold << 2 | ((x ^ y) >> bit & 1) << 1 | (y >> bit & 1);
+            const std::int64_t X = 2 * x + 1 - (2 * x0 + ew), Y = 2 * y + 1 - (2 * y0 + eh);
+            if (style == kDissolve)
+                fill(x, y, x + 1, y + 1, threshold < lit);
+            else if (ew > 0 && eh > 0 && X * X * eh * eh + Y * Y * ew * ew <= ew * ew * eh * eh)
+                fill(x, y, x + 1, y + 1, style == kEllipseOutwards);
         }
 }

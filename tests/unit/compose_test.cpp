@@ -1,11 +1,12 @@
-// Frame composition: the size, placement and clock arithmetic at the numbers a
-// user meets, and one table of styles, levels and awkward sizes in which the fast
-// compositor and the search for what a fade step changed are checked pixel for
-// pixel against the literal algorithm over the literal mask.
+// Masks and frames: one table of styles, levels and awkward sizes in which the fast
+// compositor and the search for what a fade step changed are checked pixel for pixel
+// against the literal algorithm over the literal mask; then the geometry the literal
+// mask could get wrong in the same way, and the arithmetic around a frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "slideshow/compose.h"
@@ -19,23 +20,20 @@ bool Within(const PixelBox &b, std::int32_t x, std::int32_t y) {
     return x >= b.left && x < b.right && y >= b.top && y < b.bottom;
 }
 
-// A frame at random as the saver hands it over: a bottom-up canvas holding the
-// background, or the background from a view (black outside it); a picture view
-// of only what is seen (other reads trip AddressSanitizer); all or part composed.
-// Then the changes since a mask a fade step or a few before.
+// A frame at random as the saver hands it over: a bottom-up canvas holding the background, or
+// the background from a view (black outside it); a view of only the picture pixels seen (other
+// reads trip AddressSanitizer). Then the changes since a mask a fade step or a few before.
 void CheckAgainstLiteral(std::int32_t W, std::int32_t H, std::int32_t scale, std::int32_t style,
                          std::int32_t level, std::mt19937 &random, FrameComposer &composer) {
     auto pick = [&](std::int32_t lo, std::int32_t hi) { return std::uniform_int_distribution<>(lo, hi)(random); };
-    auto box = [&](const PixelBox &b, std::int32_t in, std::int32_t out) { // each side moved at random
-        return PixelBox{pick(b.left - out, b.left + in), pick(b.top - out, b.top + in),
-                        pick(b.right - in, b.right + out), pick(b.bottom - in, b.bottom + out)};
-    };
     const std::int32_t w = W * scale / 100, h = H * scale / 100, any = pick(0, 3) == 0;
-    const PixelBox clip = box({-5, -5, 130, 100}, 30, 70), bb = box(clip, 30, 5), part = box(clip, 40, 0);
+    const PixelBox clip{pick(-75, 25), pick(-75, 25), pick(100, 200), pick(70, 170)};
+    const PixelBox bb{pick(clip.left - 5, clip.left + 30), pick(clip.top - 5, clip.top + 30),
+                      pick(clip.right - 30, clip.right + 5), pick(clip.bottom - 30, clip.bottom + 5)};
     const PixelBox lb = ClockLabelBox(pick(5, 60), pick(5, 20), {pick(6, 40), pick(6, 30)});
-    const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2),
-                       y = pick(clip.top - h / 2, clip.bottom - h / 2);
-    const bool frame = pick(0, 1), labelled = pick(0, 1), viewed = pick(0, 1), partly = pick(0, 2) == 0;
+    const std::int32_t x = pick(clip.left - w / 2, clip.right - w / 2);
+    const std::int32_t y = pick(clip.top - h / 2, clip.bottom - h / 2);
+    const bool frame = pick(0, 1), labelled = pick(0, 1), viewed = pick(0, 1);
     const std::int32_t before = any ? pick(-1, 7) : style, beforeLevel = any ? pick(0, 100) : level + pick(-3, 3);
     const PixelBox area = VisibleArea(clip, x, y, w, h);
     PixelBox s; // the source pixels the visible area reads, all the view holds
@@ -61,7 +59,7 @@ void CheckAgainstLiteral(std::int32_t W, std::int32_t H, std::int32_t scale, std
     job.x = x, job.y = y, job.width = w, job.height = h, job.mask = &rows, job.frame = frame;
     job.label = labelled ? LabelView{label.data(), lb} : LabelView{};
     job.background = viewed ? &background : nullptr;
-    composer.Compose(job, canvas, partly ? part : clip);
+    composer.Compose(job, canvas, clip);
     ChangedArea changed;
     composer.FindChanges(job, earlier, clip, changed);
     const std::vector<PixelBox> &boxes = changed.Boxes();
@@ -72,52 +70,31 @@ void CheckAgainstLiteral(std::int32_t W, std::int32_t H, std::int32_t scale, std
     for (std::int32_t ty = clip.top; ty < clip.bottom; ++ty)
         for (std::int32_t tx = clip.left; tx < clip.right; ++tx) {
             const std::int32_t px = tx - x, py = ty - y;
-            const bool seen = Within(area, tx, ty), composed = seen && (!partly || Within(part, tx, ty));
-            const bool shown = composed && mask.At(px, py),
-                       edge = px == 0 || py == 0 || px == w - 1 || py == h - 1;
+            const bool seen = Within(area, tx, ty), shown = seen && mask.At(px, py);
             ASSERT_TRUE(
                 !seen || mask.At(px, py) == was.At(px, py) ||
                 std::any_of(boxes.begin(), boxes.end(), [&](const PixelBox &b) { return Within(b, tx, ty); }))
                 << "change not found at " << tx << "," << ty;
             std::uint32_t want = seen ? Background(tx, ty) : 0xDEADBEEF; // as it was
-            if (composed && !shown && viewed) want = Within(bb, tx, ty) ? Background(tx, ty) + 1 : 0;
+            if (seen && !shown && viewed) want = Within(bb, tx, ty) ? Background(tx, ty) + 1 : 0;
             if (shown) want = PictureAt(NearestSource(px, W, w), NearestSource(py, H, h));
-            if (shown && frame && edge) want = 0;
+            if (shown && frame && (px == 0 || py == 0 || px == w - 1 || py == h - 1)) want = 0;
             if (shown && labelled && Within(lb, px, py))
                 want = 0xC0C000u + (py - lb.top) * lb.Width() + px - lb.left;
             ASSERT_EQ(at(tx, ty), want) << "at " << tx << "," << ty;
         }
 }
 
-} // namespace
-
-TEST(Compose, SizePlacementScalingAndClockArithmetic) {
-    std::int32_t w = -1, h = -1;
-    EXPECT_TRUE(ScalePictureSize(1024, 768, 62, w, h) && w == 634 && h == 476); // the product first: 63488 / 100
-    EXPECT_TRUE(ScalePictureSize(640, 480, -20, w, h) && w == 0);
-    EXPECT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h) && w == 30000000); // the product alone leaves 32 bits
-    EXPECT_FALSE(ScalePictureSize(2000000000, 10, 200, w, h));
-    const PixelBox screen{0, 0, 1024, 768}, corner = VisibleArea(screen, 1000, 700, 800, 600);
-    EXPECT_TRUE(corner.left == 1000 && corner.Width() == 24 && corner.Height() == 68);
-    EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty()); // neither wraps nor overflows
-    EXPECT_TRUE(VisibleArea(screen, -2147483647, 0, 1 << 30, 10).Empty());
-    EXPECT_TRUE(VisibleArea(screen, 9, 9, 0, 5).Empty() && VisibleArea(screen, 9, 9, 5, 0).Empty()); // no picture
-    // 150 %: sampled at pixel centres; down to a third: the middle of each three.
-    const std::int32_t up[] = {0, 1, 1, 2, 3, 3};
-    for (std::int32_t p = 0; p < 6; ++p) EXPECT_EQ(NearestSource(p, 640, 960), up[p]) << p;
-    EXPECT_EQ(NearestSource(99, 300, 100), 298);
-    EXPECT_EQ(NearestSource((1 << 30) - 1, 2000000000, 1 << 30), 1999999999);
-    // The label at the visible top left: 1200 x 900 on 1024 x 768 with the frame line is 7 + 88, 7 + 66.
-    const LabelOffset big = ClockLabelOffset(1200, 900, 1024, 768, true),
-                      small = ClockLabelOffset(800, 600, 1024, 768, false);
-    EXPECT_TRUE(big.dx == 7 + 88 && big.dy == 7 + 66 && small.dx == 6 && small.dy == 6);
-    EXPECT_EQ(ClockLabelOffset(1024, 700, 1024, 768, true).dx, 7); // "at least" the reference width
-    const PixelBox framed = ClockLabelBox(52, 16, {7, 7});         // grown by 6 on every side
-    EXPECT_TRUE(framed.left == 1 && framed.top == 1 && framed.right == 7 + 52 + 6 && framed.bottom == 7 + 16 + 6);
-    char text[9];
-    FormatClock(9, 5, 3, text);
-    EXPECT_STREQ(text, "09:05:03");
+using Runs = std::vector<std::pair<std::int32_t, std::int32_t>>;
+Runs RunsOf(const MaskRows &rows, std::int32_t y, std::int32_t from = 0, std::int32_t to = 1 << 30) {
+    std::vector<MaskSpan> spans;
+    rows.Spans(y, from, to, spans);
+    Runs runs;
+    for (const MaskSpan &s : spans) runs.emplace_back(s.begin, s.end);
+    return runs;
 }
+
+} // namespace
 
 TEST(Compose, EveryStyleLevelAndSizeMatchesTheLiteralAlgorithm) {
     std::mt19937 random(20240517);
@@ -129,14 +106,73 @@ TEST(Compose, EveryStyleLevelAndSizeMatchesTheLiteralAlgorithm) {
     for (const auto &[W, H, scale] : sizes)
         for (std::int32_t style = -1; style <= 7; ++style)
             for (std::int32_t level : {-5, 1, 2, 13, 50, 77, 99, 250}) {
-                SCOPED_TRACE(testing::Message()
-                             << W << "x" << H << " at " << scale << "%, " << style << ", " << level);
+                SCOPED_TRACE(testing::Message() << W << "x" << H << " " << scale << "% " << style << " " << level);
                 CheckAgainstLiteral(W, H, scale, style, level, random, composer);
                 if (testing::Test::HasFatalFailure()) return;
             }
-    // Two pictures scaled to the same width, seen through the same columns: the second must not take the first one's.
-    for (const std::int32_t W : {64, 48}) {
+    for (const std::int32_t W : {64, 48}) { // the same width through the same columns: not the last one's
         std::mt19937 same(5);
         CheckAgainstLiteral(W, W * 3 / 4, 9600 / W, kFourCorners, 40, same, composer);
     }
+}
+
+TEST(Masks, GeometryAtTheTellingSizes) {
+    for (std::int32_t style : {-1, 4, 7}) // the level's ends whatever the style; 7 and -1 as style 0
+        EXPECT_TRUE(MaskRows(style, -5, 9, 9).AllBlack() &&
+                    MaskRows(style, style % 4 ? 50 : 100, 9, 9).AllWhite());
+    // 800 wide: bars 8 rows high, bar 0 from the right edge, bar 1 from the left; none below 100 wide.
+    const MaskRows bars(kHorizontalMesh, 50, 800, 20);
+    EXPECT_TRUE(RunsOf(bars, 7) == Runs({{400, 800}}) && RunsOf(bars, 8) == Runs({{0, 400}}));
+    EXPECT_TRUE(RunsOf(MaskRows(kHorizontalMesh, 99, 99, 300), 0).empty());
+    const MaskRows columns(kVerticalMesh, 30, 20, 300); // columns 3 wide, 90 long, even ones from the bottom
+    EXPECT_TRUE(RunsOf(columns, 89) == Runs({{3, 6}, {9, 12}, {15, 18}}) && RunsOf(columns, 90).empty() &&
+                RunsOf(columns, 210) == Runs({{0, 3}, {6, 9}, {12, 15}, {18, 20}}));
+    const MaskRows corners(kFourCorners, 50, 200, 100); // four 50 x 25
+    EXPECT_TRUE(RunsOf(corners, 24) == Runs({{0, 50}, {150, 200}}) && RunsOf(corners, 25).empty());
+    // D = 141, E = 282: an ellipse 141 x 70 in (30, 15, 171, 85); a pixel is in when its centre is.
+    const EllipseBox box = EllipseBoxFor({0, 0, 200, 100}, 50);
+    EXPECT_TRUE(box.left == 30 && box.top == 15 && box.right == 171 && box.bottom == 85);
+    const MaskRows ellipse(kEllipseOutwards, 50, 200, 100);
+    EXPECT_TRUE(RunsOf(ellipse, 14).empty() && RunsOf(ellipse, 15) == Runs({{89, 112}}) &&
+                RunsOf(ellipse, 49) == Runs({{30, 171}}));
+    // Dissolve: of each 8 x 8 cell, level x 64 / 100 pixels; at half, four of every row.
+    for (std::int32_t level : {1, 13, 50, 77, 99}) {
+        std::int32_t lit = 0, rows = 0; // rows with four lit
+        for (std::int32_t y = 0; y < 8; ++y) {
+            const std::int32_t n = __builtin_popcount(DitherRowBits(DissolveGrey(level), y));
+            lit += n, rows += n == 4;
+        }
+        EXPECT_TRUE(lit == (level * 64 + 50) / 100 && (level != 50 || rows == 8)) << level;
+    }
+    // Sides of 2^30 stay exact (UBSan watches natively); beyond, nothing rather than a wrap.
+    const std::int32_t side = 1 << 30;
+    const Runs middle = RunsOf(MaskRows(kEllipseOutwards, 99, side, side), side / 2, side / 2 - 9, side / 2 + 9);
+    EXPECT_TRUE(middle == Runs({{side / 2 - 9, side / 2 + 9}}) && MaskRows(0, 100, side + 1, 2).AllBlack());
+}
+
+TEST(Compose, SizePlacementScalingAndClockArithmetic) {
+    std::int32_t w = -1, h = -1;
+    EXPECT_TRUE(ScalePictureSize(1024, 768, 62, w, h) && w == 634 && h == 476); // the product first: 63488 / 100
+    EXPECT_TRUE(ScalePictureSize(640, 480, -20, w, h) && w == 0 && !ScalePictureSize(2000000000, 10, 200, w, h));
+    EXPECT_TRUE(ScalePictureSize(100000, 30000, 30000, w, h) && w == 30000000); // the product alone leaves 32 bits
+    const PixelBox screen{0, 0, 1024, 768}, corner = VisibleArea(screen, 1000, 700, 800, 600);
+    EXPECT_TRUE(corner.left == 1000 && corner.Width() == 24 && corner.Height() == 68);
+    EXPECT_TRUE(VisibleArea(screen, 2147483600, 0, 1 << 30, 10).Empty()); // neither wraps nor overflows
+    EXPECT_TRUE(VisibleArea(screen, 9, 9, 0, 5).Empty() && VisibleArea(screen, 9, 9, 5, 0).Empty()); // no picture
+    // 150 %: sampled at pixel centres; down to a third: the middle of each three.
+    const std::int32_t up[] = {0, 1, 1, 2, 3, 3};
+    for (std::int32_t p = 0; p < 6; ++p) EXPECT_EQ(NearestSource(p, 640, 960), up[p]) << p;
+    EXPECT_TRUE(NearestSource(99, 300, 100) == 298 &&
+                NearestSource((1 << 30) - 1, 2000000000, 1 << 30) == 1999999999);
+    // The label at the visible top left: 1200 x 900 on 1024 x 768 with the frame line is 7 + 88, 7 + 66;
+    // grown by 6 on every side.
+    const LabelOffset big = ClockLabelOffset(1200, 900, 1024, 768, true),
+                      small = ClockLabelOffset(800, 600, 1024, 768, false);
+    EXPECT_TRUE(big.dx == 7 + 88 && big.dy == 7 + 66 && small.dx == 6 && small.dy == 6);
+    EXPECT_EQ(ClockLabelOffset(1024, 700, 1024, 768, true).dx, 7); // "at least" the reference width
+    const PixelBox framed = ClockLabelBox(52, 16, {7, 7});
+    EXPECT_TRUE(framed.left == 1 && framed.top == 1 && framed.right == 7 + 52 + 6 && framed.bottom == 7 + 16 + 6);
+    char text[9];
+    FormatClock(9, 5, 3, text);
+    EXPECT_STREQ(text, "09:05:03");
 }

@@ -1,6 +1,8 @@
-// One show's phases step by step, and where each monitor's show runs.
+// One show: its decisions with the numbers a user meets (timers, style lists, scale, placement,
+// the preview's pace and fit), its phases step by step, and where each monitor's show runs.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <tuple>
 #include <vector>
 
@@ -11,6 +13,8 @@ namespace {
 std::vector<int> queued;
 std::size_t drawn = 0;
 int Scripted() { return queued.at(drawn++); }
+int Never() { return ADD_FAILURE() << "no random number may be drawn here", 0; }
+using Numbers = std::vector<std::int64_t>;
 // Timers stopped and started, command posted, redraw, stamp, snapshot dropped.
 using Fx = std::tuple<std::uint32_t, std::uint32_t, ShowCommand, bool, bool, bool>;
 Fx Of(const ShowEffects &e) { return {e.stop, e.start, e.post, e.redraw, e.stamp, e.dropSnapshot}; }
@@ -21,6 +25,35 @@ Fx E(std::uint32_t stop, std::uint32_t start, ShowCommand post, bool redraw, boo
 constexpr ShowCommand kNone = ShowCommand::kNone, kNext = ShowCommand::kNextPicture;
 constexpr std::uint32_t kIn = kFadeInTimer, kOut = kFadeOutTimer, kHold = kHoldTimer | kClockTimer;
 } // namespace
+
+TEST(SlideshowRules, TheNumbersAUserMeets) {
+    // 25 fps: 40 ms; 0 fps: 1 frame a second; too fast: the shortest interval; held to what a timer takes.
+    EXPECT_EQ(Numbers({FadeTimerPeriod(25), FadeTimerPeriod(0), FadeTimerPeriod(2000), HoldTimerPeriod(5),
+                       HoldTimerPeriod(INT_MAX), HoldTimerPeriod(-7), LevelStep(0), LevelStep(1), LevelStep(10)}),
+              Numbers({40, 1000, 0, 5000, 0x7FFFFFFF, 0, 1, 1, 10}));
+    bool done = false;
+    EXPECT_TRUE(FadeInLevel(50, INT_MAX, &done) == 100 && done && FadeOutLevel(-100, INT_MAX, &done) == 0 && done);
+    // The preview at the full-screen pace: a fade in, the hold, a fade out when pictures are removed.
+    EXPECT_EQ(Numbers({PreviewPeriod(25, 10, 5, true), PreviewPeriod(25, 10, 5, false),
+                       PreviewPeriod(25, 3, 5, true), PreviewPeriod(0, 0, 0, true),
+                       PreviewPeriod(25, 101, 5, true), PreviewPeriod(25, 10, INT_MAX, true)}),
+              Numbers({5800, 5400, 7640, 200000, 5000, 0x7FFFFFFF}));
+    const PreviewFit fit = FitPreview(152, 112, 640, 480), small = FitPreview(152, 112, 50, 50); // small ones grow
+    EXPECT_EQ(Numbers({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.x,
+                       FitPreview(1, 1, 0, 9).width}),
+              Numbers({23, 147, 110, 3, 1, 224, 20, 0}));
+    // The lists' last entries; out of them 0. The smallest cap, without overflowing x 100. Centred, or at
+    // random in the room left.
+    queued = {11, 11, 11}, drawn = 0; // Random: (11 mod 6) + 1, never Instant Display
+    EXPECT_EQ(
+        Numbers({ChooseFadeInStyle(7, Never), ChooseFadeOutStyle(5, 8, Never), ChooseFadeOutStyle(5, 2, Never),
+                 ChooseFadeInStyle(8, Never), ChooseFadeInStyle(-1, Never), ChooseFadeOutStyle(5, 9, Never),
+                 ChooseFadeInStyle(0, Scripted), ChooseFadeOutStyle(2, 1, Scripted),
+                 EffectiveScale(150, true, 640, 480, 1024, 768), EffectiveScale(150, false, 640, 480, 1024, 768),
+                 EffectiveScale(100, true, 640, 100, 200, 400), EffectiveScale(100, true, INT_MAX, INT_MAX, 1, 1),
+                 PlaceAxis(1024, 640, 150, true, Never), PlaceAxis(1024, 800, 100, false, Scripted)}),
+        Numbers({6, 6, 0, 0, 0, 0, 6, 6, 62, 150, 25, 100, 32, 11}));
+}
 
 TEST(ShowMachine, PicturesThroughEveryPhase) {
     // Three slots, the middle one empty; Random in, Reverse out, step 10, pictures removed.
@@ -35,15 +68,14 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     auto in = [&] { return Of(FadeInStep(s, set)); };
     auto out = [&] { return Of(FadeOutStep(s, set)); };
 
-    queued = {100, 50, 2}; // x = 100 mod 400, y = 50 mod 400, style (2 mod 6) + 1
+    queued = {100, 50, 2}, drawn = 0; // x = 100 mod 400, y = 50 mod 400, style (2 mod 6) + 1
     EXPECT_EQ(next(SlotLoad::kLoaded, 400), E(0, kIn, kNone, true)); // the first frame at once
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.style, s.level, s.nextSlot), std::make_tuple(100, 50, 3, 10, 1));
     EXPECT_EQ(tick(kFadeInTimer), E(0, 0, ShowCommand::kFadeInStep, false));
     for (int frame = 2; frame <= 10; ++frame)
         EXPECT_EQ(in(), E(frame < 10 ? 0 : kIn, frame < 10 ? 0 : kHold, kNone, true));
-    EXPECT_EQ(s.level, 100);
     EXPECT_TRUE(tick(kFadeInTimer) == E(0, 0, kNone, false) && in() == E(0, 0, kNone, false)); // queued earlier
-    EXPECT_EQ(tick(kClockTimer), E(0, 0, kNone, true));
+    EXPECT_TRUE(s.level == 100 && tick(kClockTimer) == E(0, 0, kNone, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, kOut, kNone, false));
     EXPECT_EQ(std::make_tuple(s.style, drawn), std::make_tuple(3, 3u)); // Reverse: no number drawn
     EXPECT_EQ(tick(kFadeOutTimer), E(0, 0, ShowCommand::kFadeOutStep, false));
@@ -60,14 +92,12 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.nextSlot, drawn), std::make_tuple(-600, -200, 0, 3u));
     tick(kHoldTimer);
     EXPECT_EQ(out(), E(kOut, 0, kNext, true)); // gone at the first fade-out frame
-
     // Collage: the picture stamped and the next one at once; a failed load drops the snapshot, stamps nothing.
     set.RemoveBitmaps = 0;
     next(SlotLoad::kLoaded, 2000);
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, true));
     EXPECT_EQ(next(SlotLoad::kFailed, 0), E(kIn, kHold, kNone, true, false, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, false));
-
     set.ImageCount = 0, s = {}; // an empty list: the command does nothing at all
     EXPECT_TRUE(next(SlotLoad::kEmptySlot, 0) == E(0, 0, kNone, false) && s.phase == ShowPhase::kWaiting);
 }
