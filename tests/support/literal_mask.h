@@ -1,10 +1,6 @@
-// The transition masks drawn literally, pixel by pixel, as each style's geometry
-// reads: the oracle for the saver's row form and compositor, sharing no code with
-// them. Sides up to a few thousand pixels.
+// The transition masks drawn literally as each style's geometry reads: the oracle for the
+// saver's row form and compositor, sharing no code with them. Sides up to a few thousand pixels.
 #pragma once
-
-#include <cstdint>
-#include <vector>
 
 #include "slideshow/masks.h"
 

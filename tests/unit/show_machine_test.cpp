@@ -18,10 +18,7 @@ using Numbers = std::vector<std::int64_t>;
 // Timers stopped and started, command posted, redraw, stamp, snapshot dropped.
 using Fx = std::tuple<std::uint32_t, std::uint32_t, ShowCommand, bool, bool, bool>;
 Fx Of(const ShowEffects &e) { return {e.stop, e.start, e.post, e.redraw, e.stamp, e.dropSnapshot}; }
-Fx E(std::uint32_t stop, std::uint32_t start, ShowCommand post, bool redraw, bool stamp = false,
-     bool drop = false) {
-    return {stop, start, post, redraw, stamp, drop};
-}
+Fx E(unsigned a, unsigned b, ShowCommand c, bool d, bool e = false, bool f = false) { return {a, b, c, d, e, f}; }
 constexpr ShowCommand kNone = ShowCommand::kNone, kNext = ShowCommand::kNextPicture;
 constexpr std::uint32_t kIn = kFadeInTimer, kOut = kFadeOutTimer, kHold = kHoldTimer | kClockTimer;
 } // namespace
@@ -38,10 +35,11 @@ TEST(SlideshowRules, TheNumbersAUserMeets) {
                        PreviewPeriod(25, 3, 5, true), PreviewPeriod(0, 0, 0, true),
                        PreviewPeriod(25, 101, 5, true), PreviewPeriod(25, 10, INT_MAX, true)}),
               Numbers({5800, 5400, 7640, 200000, 5000, 0x7FFFFFFF}));
-    const PreviewFit fit = FitPreview(152, 112, 640, 480), small = FitPreview(152, 112, 50, 50); // small ones grow
-    EXPECT_EQ(Numbers({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.x,
-                       FitPreview(1, 1, 0, 9).width}),
-              Numbers({23, 147, 110, 3, 1, 224, 20, 0}));
+    // Fitted and centred, small pictures enlarged; none without a size.
+    const PreviewFit fit = FitPreview(152, 112, 640, 480), small = FitPreview(152, 112, 50, 50);
+    EXPECT_EQ(
+        Numbers({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.x, FitPreview(9, 9, 0, 9).x}),
+        Numbers({23, 147, 110, 3, 1, 224, 20, 4}));
     // The lists' last entries; out of them 0. The smallest cap, without overflowing x 100. Centred, or at
     // random in the room left.
     queued = {11, 11, 11}, drawn = 0; // Random: (11 mod 6) + 1, never Instant Display
@@ -61,9 +59,7 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
     Settings set = {};
     set.ImageCount = 3, set.Images = slots, set.ImageSize = 100, set.StepSize = 10, set.RemoveBitmaps = 1;
     ShowState s;
-    auto next = [&](SlotLoad load, int w) {
-        return Of(NextPicture(s, set, {load, w, w / 2}, 800, 600, Scripted));
-    };
+    auto next = [&](SlotLoad l, int w) { return Of(NextPicture(s, set, {l, w, w / 2}, 800, 600, Scripted)); };
     auto tick = [&](ShowTimer timer) { return Of(TimerFired(s, set, timer, Scripted)); };
     auto in = [&] { return Of(FadeInStep(s, set)); };
     auto out = [&] { return Of(FadeOutStep(s, set)); };
@@ -107,9 +103,9 @@ TEST(ShowAreas, PrimaryFirstInWindowCoordinatesCutToTheWindow) {
     std::vector<int> got;
     for (const ShowArea &a :
          ArrangeShows({-800, -100, 1024, 768},
-                      {{{-800, 0, 0, 600}, false}, {{0, 0, 1100, 768}, true}, {{2000, 0, 2800, 600}, false}}))
+                      {{{-800, 100, 0, 700}, false}, {{0, 0, 1100, 768}, true}, {{2000, 0, 2800, 600}, false}}))
         got.insert(got.end(), {a.left, a.top, a.width, a.height, a.screen.left});
-    EXPECT_EQ(got, std::vector<int>({800, 100, 1024, 768, 0, 0, 100, 800, 600, -800}));
+    EXPECT_EQ(got, std::vector<int>({800, 100, 1024, 768, 0, 0, 200, 800, 600, -800}));
     EXPECT_EQ(ArrangeShows({0, 0, 640, 480}, {}).at(0).width, 640); // none listed: one show over the window
     EXPECT_EQ(FirstSlot(4, 3) + FirstSlot(2, 0), 1);                // show k starts k further along the list
 }
