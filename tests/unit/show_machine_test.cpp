@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <tuple>
-#include <vector>
 
 #include "slideshow/monitors.h"
 #include "slideshow/show_machine.h"
@@ -24,24 +23,22 @@ constexpr std::uint32_t kIn = kFadeInTimer, kOut = kFadeOutTimer, kHold = kHoldT
 } // namespace
 
 TEST(SlideshowRules, TheNumbersAUserMeets) {
-    // 25 fps: 40 ms; 0 fps: 1 frame a second; too fast: the shortest interval; held to what a timer takes.
+    // Timers: 25 fps 40 ms, 0 fps 1 frame a second, too fast the shortest interval, held to what a timer
+    // takes; steps of 1 below 2; the preview at the full-screen pace: fade in, hold, fade out when removing.
     EXPECT_EQ(Numbers({FadeTimerPeriod(25), FadeTimerPeriod(0), FadeTimerPeriod(2000), HoldTimerPeriod(5),
-                       HoldTimerPeriod(INT_MAX), HoldTimerPeriod(-7), LevelStep(0), LevelStep(1), LevelStep(10)}),
-              Numbers({40, 1000, 0, 5000, 0x7FFFFFFF, 0, 1, 1, 10}));
-    bool done = false;
-    EXPECT_TRUE(FadeInLevel(50, INT_MAX, &done) == 100 && done && FadeOutLevel(-100, INT_MAX, &done) == 0 && done);
-    // The preview at the full-screen pace: a fade in, the hold, a fade out when pictures are removed.
-    EXPECT_EQ(Numbers({PreviewPeriod(25, 10, 5, true), PreviewPeriod(25, 10, 5, false),
+                       HoldTimerPeriod(INT_MAX), HoldTimerPeriod(-7), LevelStep(0), LevelStep(1), LevelStep(10),
+                       PreviewPeriod(25, 10, 5, true), PreviewPeriod(25, 10, 5, false),
                        PreviewPeriod(25, 3, 5, true), PreviewPeriod(0, 0, 0, true),
                        PreviewPeriod(25, 101, 5, true), PreviewPeriod(25, 10, INT_MAX, true)}),
-              Numbers({5800, 5400, 7640, 200000, 5000, 0x7FFFFFFF}));
+              Numbers({40, 1000, 0, 5000, 0x7FFFFFFF, 0, 1, 1, 10, 5800, 5400, 7640, 200000, 5000, 0x7FFFFFFF}));
+    bool done = false;
+    EXPECT_TRUE(FadeInLevel(50, INT_MAX, &done) == 100 && done && FadeOutLevel(-100, INT_MAX, &done) == 0 && done);
     // Fitted and centred, small pictures enlarged; none without a size.
     const PreviewFit fit = FitPreview(152, 112, 640, 480), small = FitPreview(152, 112, 50, 50);
     EXPECT_EQ(
         Numbers({fit.scale, fit.width, fit.height, fit.x, fit.y, small.scale, small.x, FitPreview(9, 9, 0, 9).x}),
         Numbers({23, 147, 110, 3, 1, 224, 20, 4}));
-    // The lists' last entries; out of them 0. The smallest cap, without overflowing x 100. Centred, or at
-    // random in the room left.
+    // The lists' ends, 0 beyond; the smallest cap, no overflow of x 100; centred, or at random in the room.
     queued = {11, 11, 11}, drawn = 0; // Random: (11 mod 6) + 1, never Instant Display
     EXPECT_EQ(
         Numbers({ChooseFadeInStyle(7, Never), ChooseFadeOutStyle(5, 8, Never), ChooseFadeOutStyle(5, 2, Never),
@@ -79,18 +76,16 @@ TEST(ShowMachine, PicturesThroughEveryPhase) {
         EXPECT_EQ(out(), E(frame < 10 ? 0 : kOut, 0, frame < 10 ? kNone : kNext, true));
     EXPECT_TRUE(s.level == 0 && out() == E(0, 0, kNone, false) && tick(kHoldTimer) == E(0, 0, kNone, false));
 
-    // Instant Display in and out; an empty slot shows the last picture again in its place;
-    // one larger than the area is centred without a number drawn.
+    // Instant Display in and out; an empty slot: the last picture again; a large one centred, no number drawn.
     set.FadeInStyle = 1, set.FadeOutStyle = 2;
     EXPECT_EQ(next(SlotLoad::kEmptySlot, 0), E(kIn, kHold, kNone, true));
     EXPECT_EQ(std::make_tuple(s.x, s.level, s.nextSlot, drawn), std::make_tuple(100, 100, 2, 3u));
     next(SlotLoad::kLoaded, 2000);
     EXPECT_EQ(std::make_tuple(s.x, s.y, s.nextSlot, drawn), std::make_tuple(-600, -200, 0, 3u));
-    tick(kHoldTimer);
-    EXPECT_EQ(out(), E(kOut, 0, kNext, true)); // gone at the first fade-out frame
+    EXPECT_TRUE(tick(kHoldTimer) == E(kHold, kOut, kNone, false) &&
+                out() == E(kOut, 0, kNext, true)); // gone at once
     // Collage: the picture stamped and the next one at once; a failed load drops the snapshot, stamps nothing.
-    set.RemoveBitmaps = 0;
-    next(SlotLoad::kLoaded, 2000);
+    set.RemoveBitmaps = 0, next(SlotLoad::kLoaded, 2000);
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, true));
     EXPECT_EQ(next(SlotLoad::kFailed, 0), E(kIn, kHold, kNone, true, false, true));
     EXPECT_EQ(tick(kHoldTimer), E(kHold, 0, kNext, false, false));
