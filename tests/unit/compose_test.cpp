@@ -122,7 +122,7 @@ TEST(Masks, GeometryAtTheTellingSizes) {
     const MaskRows ellipse(kEllipseOutwards, 50, 200, 100);
     EXPECT_TRUE(RunsOf(ellipse, 14).empty() && RunsOf(ellipse, 15) == Runs({{89, 112}}) &&
                 RunsOf(ellipse, 49) == Runs({{30, 171}}));
-    // Dissolve: of each 8 x 8 cell, level x 64 / 100 pixels (where in it, the literal mask's matrix checks).
+    // Dissolve: level x 64 / 100 of each 8 x 8 cell lit; which ones, the literal mask's own matrix checks.
     for (std::int32_t level : {1, 13, 50, 77, 99}) {
         std::int32_t lit = 0;
         for (std::int32_t y = 0; y < 8; ++y) lit += __builtin_popcount(DitherRowBits(DissolveGrey(level), y));
