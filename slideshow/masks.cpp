@@ -71,20 +71,6 @@ void EllipseRow(const EllipseBox &box, std::int64_t y, std::int64_t &begin, std:
     end = FloorDiv2(centre + half - 1) + 1;
 }
 
-void DrawEllipse(MaskBuffer &mask, const MaskRect &rect, std::int32_t percent, std::uint8_t field,
-                 std::uint8_t shape) {
-    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, field);
-    const EllipseBox box = EllipseBoxFor(rect, percent);
-    const std::int64_t top = std::max<std::int64_t>(box.top, 0);
-    const std::int64_t bottom = std::min<std::int64_t>(box.bottom, mask.Height());
-    const std::int64_t left = std::max<std::int64_t>(box.left, 0);
-    const std::int64_t right = std::min<std::int64_t>(box.right, mask.Width());
-    for (std::int64_t y = top; y < bottom; ++y)
-        for (std::int64_t x = left; x < right; ++x)
-            if (EllipseCovers(box, x, y))
-                mask.Set(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), shape);
-}
-
 // The parts of the runs of a that no run of b covers; both ordered and apart.
 void SubtractSpans(const std::vector<MaskSpan> &a, const std::vector<MaskSpan> &b, std::vector<MaskSpan> &out) {
     out.clear();
@@ -122,31 +108,6 @@ void AppendSpan(std::vector<MaskSpan> &out, std::int64_t begin, std::int64_t end
 
 } // namespace
 
-MaskBuffer::MaskBuffer(std::int32_t width, std::int32_t height)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0) {}
-
-std::uint8_t MaskBuffer::At(std::int32_t x, std::int32_t y) const {
-    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
-}
-
-void MaskBuffer::Set(std::int32_t x, std::int32_t y, std::uint8_t colour) {
-    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] = colour;
-}
-
-void MaskBuffer::Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
-                      std::uint8_t colour) {
-    left = std::max<std::int64_t>(left, 0);
-    top = std::max<std::int64_t>(top, 0);
-    right = std::min<std::int64_t>(right, width_);
-    bottom = std::min<std::int64_t>(bottom, height_);
-    if (left >= right) return;
-    for (std::int64_t y = top; y < bottom; ++y) {
-        auto row = pixels_.begin() + static_cast<std::ptrdiff_t>(y * width_);
-        std::fill(row + static_cast<std::ptrdiff_t>(left), row + static_cast<std::ptrdiff_t>(right), colour);
-    }
-}
-
 std::uint8_t DissolveGrey(std::int32_t level) {
     return static_cast<std::uint8_t>((std::int64_t{level} * 255 / 100) & 0xFF);
 }
@@ -161,50 +122,6 @@ std::uint8_t DitherRowBits(std::uint8_t grey, std::int32_t y) {
     return bits;
 }
 
-void DrawDissolve(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    const std::uint8_t grey = DissolveGrey(level);
-    const std::int32_t top = std::max(rect.top, 0), bottom = std::min(rect.bottom, mask.Height());
-    const std::int32_t left = std::max(rect.left, 0), right = std::min(rect.right, mask.Width());
-    for (std::int32_t y = top; y < bottom; ++y) {
-        const std::uint8_t bits = DitherRowBits(grey, y);
-        for (std::int32_t x = left; x < right; ++x) mask.Set(x, y, (bits >> (x & 7)) & 1u);
-    }
-}
-
-void DrawHorizontalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
-    if (!UsableRect(rect)) return;
-    const std::int64_t w = std::int64_t{rect.right} - rect.left;
-    const std::int64_t s = w / 100;
-    const std::int64_t n = w * level / 100;
-    if (s == 0) return;
-    for (std::int64_t k = rect.top; k < rect.bottom; ++k) {
-        const std::int64_t barTop = rect.top + (k - rect.top) * s;
-        if (barTop >= mask.Height()) break; // every later bar lies lower still
-        if (k % 2 == 0)
-            mask.Fill(rect.right - n, barTop, rect.right, barTop + s, 1);
-        else
-            mask.Fill(rect.left, barTop, rect.left + n, barTop + s, 1);
-    }
-}
-
-void DrawVerticalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
-    if (!UsableRect(rect)) return;
-    const std::int64_t h = std::int64_t{rect.bottom} - rect.top;
-    const std::int64_t s = h / 100;
-    const std::int64_t n = h * level / 100;
-    if (s == 0) return;
-    for (std::int64_t k = rect.left; k < rect.right; ++k) {
-        const std::int64_t barLeft = rect.left + (k - rect.left) * s;
-        if (barLeft >= mask.Width()) break;
-        if (k % 2 == 0)
-            mask.Fill(barLeft, rect.bottom - n, barLeft + s, rect.bottom, 1);
-        else
-            mask.Fill(barLeft, rect.top, barLeft + s, rect.top + n, 1);
-    }
-}
-
 EllipseBox EllipseBoxFor(const MaskRect &rect, std::int32_t percent) {
     if (!UsableRect(rect)) return {0, 0, 0, 0};
     const std::int64_t w = std::int64_t{rect.right} - rect.left;
@@ -216,53 +133,6 @@ EllipseBox EllipseBoxFor(const MaskRect &rect, std::int32_t percent) {
     const std::int64_t x0 = rect.left + w / 2 - ew / 2;
     const std::int64_t y0 = rect.top + h / 2 - eh / 2;
     return {x0, y0, x0 + ew, y0 + eh};
-}
-
-bool EllipseCovers(const EllipseBox &box, std::int64_t x, std::int64_t y) {
-    const std::int64_t ew = box.right - box.left, eh = box.bottom - box.top;
-    if (ew <= 0 || eh <= 0) return false;
-    const std::uint64_t ax = Magnitude(2 * x + 1 - (box.left + box.right));
-    const std::uint64_t ay = Magnitude(2 * y + 1 - (box.top + box.bottom));
-    const std::uint64_t uew = static_cast<std::uint64_t>(ew), ueh = static_cast<std::uint64_t>(eh);
-    if (ax > uew || ay > ueh) return false;
-    // (X / ew)^2 + (Y / eh)^2 <= 1, multiplied out.
-    const std::uint64_t xe = ax * ueh;
-    return NotAbove(Multiply(xe, xe), Multiply(uew * uew, ueh * ueh - ay * ay));
-}
-
-void DrawEllipseInwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    DrawEllipse(mask, rect, 100 - level, 1, 0);
-}
-
-void DrawEllipseOutwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    DrawEllipse(mask, rect, level, 0, 1);
-}
-
-void DrawFourCorners(MaskBuffer &mask, const MaskRect &rect, std::int32_t level) {
-    mask.Fill(rect.left, rect.top, rect.right, rect.bottom, 0);
-    if (!UsableRect(rect)) return;
-    const std::int64_t cw = (std::int64_t{rect.right} - rect.left) * level / 200;
-    const std::int64_t ch = (std::int64_t{rect.bottom} - rect.top) * level / 200;
-    mask.Fill(rect.left, rect.top, rect.left + cw, rect.top + ch, 1);
-    mask.Fill(rect.right - cw, rect.top, rect.right, rect.top + ch, 1);
-    mask.Fill(rect.left, rect.bottom - ch, rect.left + cw, rect.bottom, 1);
-    mask.Fill(rect.right - cw, rect.bottom - ch, rect.right, rect.bottom, 1);
-}
-
-void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level) {
-    const MaskRect rect{0, 0, mask.Width(), mask.Height()};
-    level = std::clamp(level, 0, 100);
-    if (level == 100) return mask.Fill(0, 0, rect.right, rect.bottom, 1);
-    if (level == 0) return mask.Fill(0, 0, rect.right, rect.bottom, 0);
-    switch (style) {
-    case kDissolve: return DrawDissolve(mask, rect, level);
-    case kHorizontalMesh: return DrawHorizontalMesh(mask, rect, level);
-    case kVerticalMesh: return DrawVerticalMesh(mask, rect, level);
-    case kEllipseInwards: return DrawEllipseInwards(mask, rect, level);
-    case kEllipseOutwards: return DrawEllipseOutwards(mask, rect, level);
-    case kFourCorners: return DrawFourCorners(mask, rect, level);
-    default: return mask.Fill(0, 0, rect.right, rect.bottom, 1);
-    }
 }
 
 MaskRows::MaskRows(std::int32_t style, std::int32_t level, std::int32_t width, std::int32_t height)

@@ -1,7 +1,7 @@
 // Transition masks: which pixels of the scaled picture a frame reveals, for each
-// style and fade level. Drawn literally into a byte-per-pixel buffer, or read row
-// by row as runs of white, which is how the compositor uses them, and what
-// changes from one mask to another, so a fade can redraw only that.
+// style and fade level, read row by row as runs of white, which is how the
+// compositor uses them, and what changes from one mask to another, so a fade can
+// redraw only that.
 // Pure: no platform headers, no state kept between frames.
 #pragma once
 
@@ -23,43 +23,12 @@ struct MaskRect {
     std::int32_t left, top, right, bottom;
 };
 
-// One byte per pixel: 0 black (the background shows), 1 white (the picture shows).
-class MaskBuffer {
-public:
-    MaskBuffer(std::int32_t width, std::int32_t height);
-    std::int32_t Width() const { return width_; }
-    std::int32_t Height() const { return height_; }
-    std::uint8_t At(std::int32_t x, std::int32_t y) const;
-    void Set(std::int32_t x, std::int32_t y, std::uint8_t colour);
-    // Fills the part of the rectangle that lies inside the buffer.
-    void Fill(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, std::uint8_t colour);
-
-private:
-    std::int32_t width_, height_;
-    std::vector<std::uint8_t> pixels_;
-};
-
-// The style drawings, for levels 1..99 over any rectangle (the compositor passes
-// (0, 0, w, h)). Everything outside the buffer is clipped.
-void DrawDissolve(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-void DrawHorizontalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-void DrawVerticalMesh(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-void DrawEllipseInwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-void DrawEllipseOutwards(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-void DrawFourCorners(MaskBuffer &mask, const MaskRect &rect, std::int32_t level);
-
-// The whole mask of a frame over (0, 0, width, height): the level clamped to
-// 0..100, its ends handled first, styles other than 1..6 all white.
-void DrawTransitionMask(MaskBuffer &mask, std::int32_t style, std::int32_t level);
-
 // The ellipse's bounding box for a percentage p of the circumscribing size;
 // empty (all zero) when the rectangle has no area.
 struct EllipseBox {
     std::int64_t left, top, right, bottom;
 };
 EllipseBox EllipseBoxFor(const MaskRect &rect, std::int32_t percent);
-// Whether the pixel's centre lies inside the ellipse inscribed in the box.
-bool EllipseCovers(const EllipseBox &box, std::int64_t x, std::int64_t y);
 
 // Dissolve: the grey (L x 255 / 100, low 8 bits), how many of the 64 cells of
 // the 8 x 8 threshold matrix it lights, and row y's pattern (bit i: the columns
@@ -78,8 +47,9 @@ struct RowBand {
     std::int32_t top, bottom;
 };
 
-// The mask of one frame over (0, 0, width, height), read row by row. Same
-// pixels as DrawTransitionMask, without drawing the invisible rest.
+// The mask of one frame over (0, 0, width, height), read row by row: the level
+// clamped to 0..100, its ends all black and all white for every style, styles
+// other than 1..6 all white; only the rows asked for are worked out.
 class MaskRows {
 public:
     MaskRows(std::int32_t style, std::int32_t level, std::int32_t width, std::int32_t height);

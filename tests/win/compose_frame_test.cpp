@@ -13,7 +13,7 @@
 #include "bench/literal_compose_win.h"
 #include "slideshow/compose.h"
 #include "slideshow/compose_frame.h"
-#include "slideshow/masks.h"
+#include "tests/support/literal_mask.h"
 #include "tests/support/gdi_probe.h"
 
 namespace {
