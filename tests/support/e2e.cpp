@@ -1,6 +1,7 @@
 // End-to-end helpers: processes, windows, input, screen and registry.
 #include "tests/support/e2e.h"
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -275,6 +276,23 @@ bool WriteSettingDword(const char *name, DWORD value) { return WriteSetting(name
 
 bool WriteSettingString(const char *name, const std::string &value) {
     return WriteSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool WriteSettings(const std::vector<std::string> &pictures,
+                   std::initializer_list<std::pair<const char *, DWORD>> numbers) {
+    bool ok = WriteSettingDword("ImageCount", static_cast<DWORD>(pictures.size()));
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "Image%05u", static_cast<unsigned>(i));
+        ok = WriteSettingString(name, pictures[i]) && ok;
+    }
+    for (const auto &[name, value] : numbers) ok = WriteSettingDword(name, value) && ok;
+    return ok;
+}
+
+std::uint32_t SystemColour(int index) {
+    const COLORREF c = GetSysColor(index);
+    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
 bool ClearSettings() { return DeleteTree(kSettingsKey); }

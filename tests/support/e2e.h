@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -103,8 +105,14 @@ std::string ScratchPath(const char *fileName);
 constexpr char kSettingsKey[] = "Control Panel\\Screen Saver.Quillomir";
 bool WriteSettingDword(const char *name, DWORD value);
 bool WriteSettingString(const char *name, const std::string &value);
+// The picture list (ImageCount and its Image%05u values) and number options.
+bool WriteSettings(const std::vector<std::string> &pictures,
+                   std::initializer_list<std::pair<const char *, DWORD>> numbers);
 // Removes the key, so the saver starts from its defaults.
 bool ClearSettings();
+
+// A system colour (COLOR_...) as 0x00RRGGBB, as screenshots hold it.
+std::uint32_t SystemColour(int index);
 
 // A full-screen window of one colour under everything else: a desktop with a
 // known look for the saver to show through. Shown without taking activation.
