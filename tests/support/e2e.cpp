@@ -201,6 +201,10 @@ Screenshot CaptureScreen() {
     return shot;
 }
 
+bool WaitForScreen(Screenshot &shot, const std::function<bool(const Screenshot &)> &seen, DWORD timeoutMs) {
+    return WaitUntil([&] { return seen(shot = CaptureScreen()); }, timeoutMs);
+}
+
 std::optional<DWORD> ReadDword(const char *subkey, const char *name) {
     DWORD value = 0, size = sizeof(value), type = 0;
     if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||

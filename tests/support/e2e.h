@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -76,6 +77,9 @@ struct Screenshot {
     double Share(const RECT &area, std::uint32_t colour) const;
 };
 Screenshot CaptureScreen();
+// Captures the screen until the capture, left in shot, shows what the predicate asks.
+bool WaitForScreen(Screenshot &shot, const std::function<bool(const Screenshot &)> &seen,
+                   DWORD timeoutMs = kDefaultTimeoutMs);
 
 // Registry under HKEY_CURRENT_USER.
 std::optional<DWORD> ReadDword(const char *subkey, const char *name);
