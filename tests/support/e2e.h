@@ -6,10 +6,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -80,6 +78,8 @@ Screenshot CaptureScreen();
 // Captures the screen until the capture, left in shot, shows what the predicate asks.
 bool WaitForScreen(Screenshot &shot, const std::function<bool(const Screenshot &)> &seen,
                    DWORD timeoutMs = kDefaultTimeoutMs);
+// The same for one pixel of one colour.
+bool WaitForPixel(Screenshot &shot, int x, int y, std::uint32_t colour, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // Registry under HKEY_CURRENT_USER.
 std::optional<DWORD> ReadDword(const char *subkey, const char *name);
@@ -109,9 +109,9 @@ std::string ScratchPath(const char *fileName);
 constexpr char kSettingsKey[] = "Control Panel\\Screen Saver.Quillomir";
 bool WriteSettingDword(const char *name, DWORD value);
 bool WriteSettingString(const char *name, const std::string &value);
-// The picture list (ImageCount and its Image%05u values) and number options.
-bool WriteSettings(const std::vector<std::string> &pictures,
-                   std::initializer_list<std::pair<const char *, DWORD>> numbers);
+// The picture list (ImageCount and its Image%05u values) and number options
+// written as "Name=value Name=value".
+bool WriteSettings(const std::vector<std::string> &pictures, const std::string &numbers = "");
 // Removes the key, so the saver starts from its defaults.
 bool ClearSettings();
 
