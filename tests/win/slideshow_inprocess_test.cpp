@@ -1,12 +1,13 @@
-// The slideshow hosted in the test process: what the preview draws (a child
-// window of another process is not drawn under Wine), and that picture cycles
-// and monitor layout changes leave no GDI object behind.
+// The slideshow hosted in the test process, on a thread of its own as in a
+// saver's process: what the preview draws (a child window of another process
+// is not drawn under Wine), and that picture cycles and monitor layout changes
+// leave no GDI object behind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
+#include <thread>
 
 #include "host/host.h"
 #include "module/module.h"
@@ -15,26 +16,6 @@
 #include "tests/support/scratch_hive.h" // the settings below go to it
 
 namespace {
-
-std::function<bool(HWND)> watch; // called every 50 ms with the saver's window until it answers false
-HWND watchedParent;
-
-void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND saver = FindWindowExA(watchedParent, nullptr, "WindowsScreenSaverClass", nullptr);
-    if (!saver || watch(saver)) return;
-    KillTimer(nullptr, timer);
-    watchedParent ? DestroyWindow(watchedParent) : PostMessageA(saver, WM_CLOSE, 0, 0); // as a host ends a preview
-}
-
-// Runs the saver window (inside parent, or full screen) under watch, then closes it.
-LONG RunWatched(HWND parent, std::function<bool(HWND)> step) {
-    watch = std::move(step);
-    watchedParent = parent;
-    SetTimer(nullptr, 0, 50, Watch);
-    const LONG result = RunSaverWindow(parent);
-    UnregisterClassA("WindowsScreenSaverClass", ModuleInstance()); // for the next run
-    return result;
-}
 
 std::uint32_t ClientPixel(HWND window, int x, int y) {
     POINT p = {x, y};
@@ -51,23 +32,25 @@ TEST(SlideshowInProcess, PreviewShowsEachPictureFittedAndCentredOnBlackInTurnAtI
     ASSERT_TRUE(hive.Ready() && e2e::WriteSolidBmp(red, 640, 480, 0xFF0000) &&
                 e2e::WriteSolidBmp(blue, 640, 480, 0x0000FF) &&
                 e2e::WriteSettings({red, blue}, "DisplayDuration=1 StepSize=200"));
-    std::string edges;          // each pair just outside the picture, then just inside
-    std::vector<DWORD> changes; // when the centre turned red, then blue
-    int ticks = 0;
-    auto step = [&](HWND preview) {
-        if (ClientPixel(preview, 76, 56) == (changes.empty() ? 0xFF0000u : 0x0000FFu)) {
-            for (POINT p : {POINT{2, 56}, {3, 56}, {150, 56}, {149, 56}, {76, 0}, {76, 1}, {76, 111}, {76, 110}})
-                if (changes.empty()) edges += ClientPixel(preview, p.x, p.y) ? "+" : "0";
-            changes.push_back(GetTickCount());
-        }
-        return changes.size() < 2 && ++ticks < 60;
-    };
     HWND host = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
                                 nullptr, nullptr, nullptr);
-    EXPECT_EQ(RunWatched(host, step), 0);
+    LONG result = -1;
+    std::thread saver([&] { result = RunSaverWindow(host); });
+    HWND preview = nullptr;
+    EXPECT_TRUE(e2e::WaitUntil([&] {
+        preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Preview");
+        return preview && ClientPixel(preview, 76, 56) == 0xFF0000;
+    }));
+    const DWORD shown = GetTickCount();
+    std::string edges; // each pair just outside the picture, then just inside
+    for (POINT p : {POINT{2, 56}, {3, 56}, {150, 56}, {149, 56}, {76, 0}, {76, 1}, {76, 111}, {76, 110}})
+        edges += preview && ClientPixel(preview, p.x, p.y) ? "+" : "0";
     EXPECT_EQ(edges, "0+0+0+0+");
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_NEAR(changes[1] - changes[0], 1000.0, 250.0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return preview && ClientPixel(preview, 76, 56) == 0x0000FF; }, 2000));
+    EXPECT_NEAR(GetTickCount() - shown, 1000.0, 250.0);
+    DestroyWindow(host); // as the display settings end a preview
+    saver.join();
+    EXPECT_EQ(result, 0);
 }
 
 TEST(SlideshowInProcess, PictureCyclesAndLayoutChangesLeaveNoGdiObjectBehind) {
@@ -79,15 +62,19 @@ TEST(SlideshowInProcess, PictureCyclesAndLayoutChangesLeaveNoGdiObjectBehind) {
         {large, e2e::BinPath("testdata\\gfxlib\\jpeg_exif6.jpg"), e2e::ScratchPath("missing.jpg"), ""},
         "RefreshSpeed=50 StepSize=50 DisplayDuration=0 FadeOutStyle=0"));
     // Every second the monitor layout "changes", so the shows are rebuilt.
-    auto show = [](int ticks) {
-        int tick = 0;
-        return RunWatched(nullptr, [&](HWND saver) {
-            if (++tick % 20 == 10) PostMessageA(saver, WM_DISPLAYCHANGE, 32, 0);
-            return tick < ticks;
-        });
+    auto show = [](int seconds) {
+        LONG result = -1;
+        std::thread saver([&] { result = RunSaverWindow(nullptr); });
+        HWND window = nullptr;
+        e2e::WaitUntil([&] { return (window = FindWindowA("WindowsScreenSaverClass", nullptr)) != nullptr; });
+        for (int s = 0; s < seconds; ++s) e2e::Settle(1000), PostMessageA(window, WM_DISPLAYCHANGE, 32, 0);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        saver.join();
+        UnregisterClassA("WindowsScreenSaverClass", ModuleInstance());
+        return result;
     };
-    ASSERT_EQ(show(30), 0); // takes the one-time objects (fonts, system brushes, the codecs' own)
+    ASSERT_EQ(show(2), 0); // takes the one-time objects (fonts, system brushes, the codecs' own)
     const int before = FreeGdiRoom();
-    EXPECT_EQ(show(300), 0); // 15 s of pictures
+    EXPECT_EQ(show(15), 0);
     EXPECT_EQ(before - FreeGdiRoom(), 0) << "GDI objects left behind";
 }
