@@ -54,13 +54,14 @@ TEST(SlideshowInProcess, PreviewShowsEachPictureFittedAndCentredOnBlackInTurnAtI
 }
 
 TEST(SlideshowInProcess, PictureCyclesAndLayoutChangesLeaveNoGdiObjectBehind) {
-    // A picture larger than the screen, one through the library's codecs, a missing one and an empty slot.
+    // A collage (frames of a show, stamps) of a picture larger than the screen, one through the library's
+    // codecs, a missing one and an empty slot.
     ScratchHive hive("Soak");
     const std::string large = e2e::ScratchPath("soak-large.bmp");
     ASSERT_TRUE(hive.Ready() && e2e::WriteSolidBmp(large, 1600, 1200, 0x336699));
     ASSERT_TRUE(e2e::WriteSettings(
         {large, e2e::BinPath("testdata\\gfxlib\\jpeg_exif6.jpg"), e2e::ScratchPath("missing.jpg"), ""},
-        "RefreshSpeed=50 StepSize=50 DisplayDuration=0 FadeOutStyle=0"));
+        "RefreshSpeed=50 StepSize=50 DisplayDuration=0 RemoveBitmaps=0"));
     // Every second the monitor layout "changes", so the shows are rebuilt.
     auto show = [](int seconds) {
         LONG result = -1;
