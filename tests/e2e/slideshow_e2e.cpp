@@ -18,12 +18,6 @@ bool WriteRedAndBlue(const std::string &numbers) {
            e2e::ClearSettings() && e2e::WriteSettings({red, blue}, "CenterPicture=1 " + numbers);
 }
 
-// Red at level 50 of Four Corners: its corners 100 x 75 show, the desktop between them.
-bool RedCorners(const e2e::Screenshot &s) {
-    return s.At(662, 270) == kRed && s.At(362, 500) == kRed && s.At(400, 300) == kRed &&
-           s.At(512, 384) == kDesktop && s.At(470, 270) == kDesktop && s.At(362, 384) == kDesktop;
-}
-
 } // namespace
 
 TEST(SlideshowE2E, EachPictureInTurnCentredFramedWithTheClockFadingInAndBackOutOnItsTimers) {
@@ -51,10 +45,11 @@ TEST(SlideshowE2E, EachPictureInTurnCentredFramedWithTheClockFadingInAndBackOutO
     ASSERT_TRUE(e2e::WaitForPixel(shot, 510, 310, 0xFFFFFF, 1000));
     InvalidateRect(window, nullptr, FALSE);
     EXPECT_TRUE(e2e::WaitForPixel(shot, 510, 310, kRed, 500)) << "drawn whole again";
-    // Held 2 s, then the fade-out frame in the fade-in's style (Reverse) before the next picture.
+    // Held 2 s, then the fade-out frame in the fade-in's style (Reverse) before the next picture: red corners.
     ASSERT_TRUE(e2e::WaitForPixel(shot, 512, 384, kDesktop));
     EXPECT_GE(GetTickCount() - shown, 2700u);
-    EXPECT_TRUE(RedCorners(shot)) << "fading out in reverse";
+    for (POINT p : {POINT{662, 270}, {362, 500}, {400, 300}}) EXPECT_EQ(shot.At(p.x, p.y), kRed) << "a corner";
+    EXPECT_EQ(shot.At(470, 270), kDesktop) << "between the corners: Four Corners at level 50";
     ASSERT_TRUE(e2e::WaitForPixel(shot, 550, 415, kBlue)) << "in turn";
     EXPECT_EQ(shot.At(400, 300), kDesktop) << "the red picture removed";
     e2e::PressKey(VK_SPACE);
@@ -78,8 +73,8 @@ TEST(SlideshowE2E, CollageFadesEachPictureOverTheEarlierOnes) {
 TEST(SlideshowE2E, AnEmptyListOnBlackOrPicturesThatAllFailLeaveTheScreenWithoutSpinningUntilAKey) {
     for (const auto &list : {std::vector<std::string>{}, {e2e::ScratchPath("missing.jpg"), "", "C:/no/a.jpg  "}}) {
         SCOPED_TRACE(testing::Message() << list.size() << " pictures");
-        const std::string clear = list.empty() ? "ClearScreen=1" : "ClearScreen=0";
-        ASSERT_TRUE(e2e::ClearSettings() && e2e::WriteSettings(list, "DisplayDuration=1 " + clear));
+        ASSERT_TRUE(e2e::ClearSettings() &&
+                    e2e::WriteSettings(list, "DisplayDuration=1 ClearScreen=" + std::to_string(list.empty())));
         e2e::Desktop desktop(kDesktop);
         e2e::Saver saver = e2e::Saver::Start("/s");
         e2e::Settle(500);

@@ -19,17 +19,16 @@ std::uint32_t Colour(int x, int y) { return ((x * 37) & 0xFF) << 16 | ((y * 59) 
 // The forms a picture or snapshot may take: DIB sections of either row order, device bitmaps.
 enum Kind { kNone, kTopDown, kBottomUp, kDevice };
 
-HBITMAP MakeBitmap(Kind kind, int width, int height, std::uint32_t (*colour)(int, int)) {
+HBITMAP MakeBitmap(Kind kind, int width, int height) {
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) pixels.push_back(colour(x, y));
+        for (int x = 0; x < width; ++x) pixels.push_back(Colour(x, kind == kBottomUp ? height - 1 - y : y));
     BITMAPINFO info = {
         {sizeof(BITMAPINFOHEADER), width, kind == kBottomUp ? height : -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     HDC screen = GetDC(nullptr);
     void *bits = nullptr;
     HBITMAP bitmap = kind == kDevice ? CreateCompatibleBitmap(screen, width, height)
                                      : CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    info.bmiHeader.biHeight = -height;
     SetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     return bitmap;
@@ -38,7 +37,7 @@ HBITMAP MakeBitmap(Kind kind, int width, int height, std::uint32_t (*colour)(int
 // A 32-bit target in a memory context.
 struct Surface {
     int width, height;
-    HBITMAP bitmap = MakeBitmap(kTopDown, width, height, [](int, int) { return 0u; });
+    HBITMAP bitmap = MakeBitmap(kTopDown, width, height);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     ~Surface() { SelectObject(dc, old), DeleteDC(dc), DeleteObject(bitmap); }
@@ -61,8 +60,8 @@ TEST(ComposeFrame, EveryKindOfPictureAndSnapshotDrawsAsGdiWouldInAMonitorsViewpo
             const int i = pictureKind * 4 + backgroundKind, style = "02367"[i % 5] - '0'; // drawn exactly
             const int level = i * 37 % 101, x = i % 2 ? -17 : 20, y = i % 2 ? 12 : -10;   // odd: full width
             SCOPED_TRACE(testing::Message() << "picture " << pictureKind << " background " << backgroundKind);
-            HBITMAP picture = MakeBitmap(pictureKind, 200, 150, Colour);
-            HBITMAP background = backgroundKind == kNone ? nullptr : MakeBitmap(backgroundKind, 180, 140, Colour);
+            HBITMAP picture = MakeBitmap(pictureKind, 200, 150);
+            HBITMAP background = backgroundKind == kNone ? nullptr : MakeBitmap(backgroundKind, 180, 140);
             bool same = false;
             for (int attempt = 0; attempt < 2 && !same; ++attempt) { // the clock may tick between the two
                 Surface ours{240, 180}, literal{240, 180};
@@ -78,8 +77,7 @@ TEST(ComposeFrame, EveryKindOfPictureAndSnapshotDrawsAsGdiWouldInAMonitorsViewpo
                 same = ours.Pixels() == literal.Pixels();
             }
             EXPECT_TRUE(same);
-            DeleteObject(picture);
-            if (background) DeleteObject(background);
+            DeleteObject(picture), DeleteObject(background);
         }
     DeleteObject(palette);
 }
@@ -88,7 +86,7 @@ TEST(ComposeFrame, AShowsCanvasDrawsEveryFadeAsFullRedrawsWouldInMemoryAfterTheV
     // A canvas draws only what changed since its last frame; through whole fades in and out (another
     // style on the way out), clipped on three sides, with the clock, it must look like full redraws.
     HBITMAP snapshot = CreateSnapshotBitmap(200, 150);
-    HBITMAP picture = MakeBitmap(kTopDown, 60, 40, Colour);
+    HBITMAP picture = MakeBitmap(kTopDown, 60, 40);
     auto draw = [&](HDC dc, int level, int style, FrameCanvas *canvas) {
         ComposeFrame(dc, -7, 12, nullptr, picture, 150, level, snapshot, TRUE, style, TRUE, nullptr, canvas);
     };
@@ -106,14 +104,12 @@ TEST(ComposeFrame, AShowsCanvasDrawsEveryFadeAsFullRedrawsWouldInMemoryAfterTheV
             }
         }
     }
-    DeleteObject(picture);
 
     // Working memory follows the visible area, not the picture.
-    HBITMAP huge = MakeBitmap(kTopDown, 4000, 3000, Colour);
+    HBITMAP huge = MakeBitmap(kTopDown, 4000, 3000);
     Surface target{200, 150};
     ComposeFrame(target.dc, -1900, -1400, nullptr, huge, 150, 50, snapshot, TRUE, 1, TRUE); // dissolve
     EXPECT_GT(LastComposeFrameBytes(), 200u * 150 * 4);
     EXPECT_LT(LastComposeFrameBytes(), 200u * 150 * 4 * 3 + 64 * 1024);
-    DeleteObject(huge);
-    DeleteObject(snapshot);
+    for (HBITMAP bitmap : {picture, huge, snapshot}) DeleteObject(bitmap);
 }

@@ -15,16 +15,6 @@
 #include "tests/support/gdi_probe.h"
 #include "tests/support/scratch_hive.h" // the settings below go to it
 
-namespace {
-
-std::uint32_t ClientPixel(HWND window, int x, int y) {
-    POINT p = {x, y};
-    ClientToScreen(window, &p);
-    return e2e::CaptureScreen().At(p.x, p.y);
-}
-
-} // namespace
-
 TEST(SlideshowInProcess, PreviewShowsEachPictureFittedAndCentredOnBlackInTurnAtItsPeriod) {
     // 640 x 480 in 152 x 112: 147 x 110 at (3, 1); a period of 1000 ms (no fade terms at step 200).
     ScratchHive hive("Preview");
@@ -32,6 +22,7 @@ TEST(SlideshowInProcess, PreviewShowsEachPictureFittedAndCentredOnBlackInTurnAtI
     ASSERT_TRUE(hive.Ready() && e2e::WriteSolidBmp(red, 640, 480, 0xFF0000) &&
                 e2e::WriteSolidBmp(blue, 640, 480, 0x0000FF) &&
                 e2e::WriteSettings({red, blue}, "DisplayDuration=1 StepSize=200"));
+    auto at = [](int x, int y) { return e2e::CaptureScreen().At(100 + x, 100 + y); }; // in the host below
     HWND host = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 152, 112, nullptr,
                                 nullptr, nullptr, nullptr);
     LONG result = -1;
@@ -39,14 +30,14 @@ TEST(SlideshowInProcess, PreviewShowsEachPictureFittedAndCentredOnBlackInTurnAtI
     HWND preview = nullptr;
     EXPECT_TRUE(e2e::WaitUntil([&] {
         preview = FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Preview");
-        return preview && ClientPixel(preview, 76, 56) == 0xFF0000;
+        return preview && at(76, 56) == 0xFF0000;
     }));
     const DWORD shown = GetTickCount();
     std::string edges; // each pair just outside the picture, then just inside
     for (POINT p : {POINT{2, 56}, {3, 56}, {150, 56}, {149, 56}, {76, 0}, {76, 1}, {76, 111}, {76, 110}})
-        edges += preview && ClientPixel(preview, p.x, p.y) ? "+" : "0";
+        edges += at(p.x, p.y) ? "+" : "0";
     EXPECT_EQ(edges, "0+0+0+0+");
-    EXPECT_TRUE(e2e::WaitUntil([&] { return preview && ClientPixel(preview, 76, 56) == 0x0000FF; }, 2000));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return at(76, 56) == 0x0000FF; }, 2000));
     EXPECT_NEAR(GetTickCount() - shown, 1000.0, 250.0);
     DestroyWindow(host); // as the display settings end a preview
     saver.join();
