@@ -52,13 +52,13 @@ struct Surface {
 } // namespace
 
 TEST(ComposeFrame, EveryKindOfPictureAndSnapshotDrawsAsGdiWouldInAMonitorsViewport) {
-    // A 180 x 140 monitor at (30, 20) of a 240 x 180 target, painted as a show paints its monitor,
-    // against the literal GDI compositor (its rectangle styles are exact), clock and all.
+    // A 180 x 140 monitor at (30, 20) of a 240 x 180 target, painted as a show paints it, against the literal
+    // GDI compositor in the styles it draws exactly, clock and all; pictures wider than the monitor or not.
     HPALETTE palette = CreateHalftonePalette(Surface{1, 1}.dc);
     for (Kind pictureKind : {kTopDown, kBottomUp, kDevice})
         for (Kind backgroundKind : {kNone, kTopDown, kBottomUp, kDevice}) {
-            const int i = pictureKind * 4 + backgroundKind, style = "02367"[i % 5] - '0'; // drawn exactly
-            const int level = i * 37 % 101, x = i % 2 ? -17 : 20, y = i % 2 ? 12 : -10;   // odd: full width
+            const int i = pictureKind * 4 + backgroundKind, wide = (pictureKind + backgroundKind) % 2;
+            const int level = i * 37 % 101, style = "02367"[i % 5] - '0', x = wide ? -17 : 20, y = wide ? 12 : -10;
             SCOPED_TRACE(testing::Message() << "picture " << pictureKind << " background " << backgroundKind);
             HBITMAP picture = MakeBitmap(pictureKind, 200, 150);
             HBITMAP background = backgroundKind == kNone ? nullptr : MakeBitmap(backgroundKind, 180, 140);
