@@ -66,7 +66,8 @@ TEST(SaverWindowE2E, PreviewFillsItsHostIgnoresInputForwardsHelpAndEndsWithTheHo
         << "a visible child";
     RECT client, inside;
     GetClientRect(host, &client);
-    GetClientRect(preview, &inside);
+    GetWindowRect(preview, &inside);
+    MapWindowPoints(nullptr, host, reinterpret_cast<POINT *>(&inside), 2);
     EXPECT_TRUE(EqualRect(&client, &inside)) << "the preview fills its host";
 
     // Nothing a user does closes the preview.

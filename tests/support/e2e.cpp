@@ -65,46 +65,17 @@ std::optional<LONG> Saver::WaitForExit(DWORD timeoutMs) {
 
 bool Saver::IsRunning() { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    const char *className;
-    const char *title;
-    HWND found;
-};
-
-bool Matches(HWND window, const char *className, const char *title) {
-    char text[256] = "";
-    if (className) {
-        GetClassNameA(window, text, sizeof(text));
-        if (std::strcmp(text, className) != 0) return false;
-    }
-    if (title) {
-        GetWindowTextA(window, text, sizeof(text));
-        if (std::strcmp(text, title) != 0) return false;
-    }
-    return true;
-}
-
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM data) {
-    auto *search = reinterpret_cast<WindowSearch *>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && Matches(window, search->className, search->title)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-} // namespace
-
 HWND Saver::WaitForWindow(const char *className, const char *title, DWORD timeoutMs) {
-    WindowSearch search{processId_, className, title, nullptr};
+    HWND found = nullptr;
     WaitUntil([&] {
-        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        while ((found = FindWindowExA(nullptr, found, className, title))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == processId_) return true;
+        }
+        return false;
     }, timeoutMs);
-    return search.found;
+    return found;
 }
 
 HWND WaitForChildWindow(HWND parent, const char *className, const char *title, DWORD timeoutMs) {
@@ -211,19 +182,15 @@ bool WaitForPixel(Screenshot &shot, int x, int y, std::uint32_t colour, DWORD ti
 }
 
 std::optional<DWORD> ReadDword(const char *subkey, const char *name) {
-    DWORD value = 0, size = sizeof(value), type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return std::nullopt;
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_REG_DWORD, nullptr, &value, &size)) return std::nullopt;
     return value;
 }
 
 std::optional<std::string> ReadString(const char *subkey, const char *name) {
     char value[1024] = "";
-    DWORD size = sizeof(value), type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY, &type, value, &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;
+    DWORD size = sizeof(value);
+    if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_REG_SZ, nullptr, value, &size)) return std::nullopt;
     return std::string(value);
 }
 
@@ -232,33 +199,19 @@ bool DeleteTree(const char *subkey) {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-} // namespace e2e
-
-namespace e2e {
-
 bool WriteSolidBmp(const std::string &path, int width, int height, std::uint32_t colour) {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + rowBytes * height;
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    std::vector<unsigned char> row(rowBytes, 0);
-    for (int x = 0; x < width; ++x) {
-        row[x * 3 + 0] = colour & 0xFF;
-        row[x * 3 + 1] = (colour >> 8) & 0xFF;
-        row[x * 3 + 2] = (colour >> 16) & 0xFF;
-    }
+    const DWORD rowBytes = (width * 3 + 3) & ~3, offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const BITMAPFILEHEADER file = {0x4D42, offset + rowBytes * height, 0, 0, offset};
+    const BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string bytes = std::string(reinterpret_cast<const char *>(&file), sizeof(file)) +
+                        std::string(reinterpret_cast<const char *>(&info), sizeof(info));
+    std::string row(rowBytes, '\0');
+    for (DWORD i = 0; i < DWORD(width) * 3; ++i) row[i] = static_cast<char>(colour >> (i % 3 * 8));
+    for (int y = 0; y < height; ++y) bytes += row;
     HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) && WriteFile(out, &info, sizeof(info), &written, nullptr);
-    for (int y = 0; ok && y < height; ++y) ok = WriteFile(out, row.data(), rowBytes, &written, nullptr);
+    const bool ok = WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(out);
     return ok;
 }

@@ -96,10 +96,6 @@ template <typename Predicate> bool WaitUntil(Predicate predicate, DWORD timeoutM
     }
 }
 
-} // namespace e2e
-
-namespace e2e {
-
 // Writes a 24-bit bottom-up Windows bitmap of one colour (0x00RRGGBB).
 bool WriteSolidBmp(const std::string &path, int width, int height, std::uint32_t colour);
 // A file path in the test's own scratch folder (created on first use).
