@@ -1,7 +1,9 @@
 // End-to-end helpers: processes, windows, input, screen and registry.
 #include "tests/support/e2e.h"
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <utility>
 
 namespace e2e {
@@ -171,6 +173,14 @@ Screenshot CaptureScreen() {
     return shot;
 }
 
+bool WaitForScreen(Screenshot &shot, const std::function<bool(const Screenshot &)> &seen, DWORD timeoutMs) {
+    return WaitUntil([&] { return seen(shot = CaptureScreen()); }, timeoutMs);
+}
+
+bool WaitForPixel(Screenshot &shot, int x, int y, std::uint32_t colour, DWORD timeoutMs) {
+    return WaitForScreen(shot, [&](const Screenshot &s) { return s.At(x, y) == colour; }, timeoutMs);
+}
+
 std::optional<DWORD> ReadDword(const char *subkey, const char *name) {
     DWORD value = 0, size = sizeof(value);
     if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_REG_DWORD, nullptr, &value, &size)) return std::nullopt;
@@ -228,6 +238,27 @@ bool WriteSettingDword(const char *name, DWORD value) { return WriteSetting(name
 
 bool WriteSettingString(const char *name, const std::string &value) {
     return WriteSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool WriteSettings(const std::vector<std::string> &pictures, const std::string &numbers) {
+    bool ok = WriteSettingDword("ImageCount", static_cast<DWORD>(pictures.size()));
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "Image%05u", static_cast<unsigned>(i));
+        ok = WriteSettingString(name, pictures[i]) && ok;
+    }
+    std::istringstream pairs(numbers);
+    for (std::string pair; pairs >> pair;) {
+        const size_t equals = pair.find('=');
+        ok = equals != std::string::npos &&
+             WriteSettingDword(pair.substr(0, equals).c_str(), std::stoul(pair.substr(equals + 1))) && ok;
+    }
+    return ok;
+}
+
+std::uint32_t SystemColour(int index) {
+    const COLORREF c = GetSysColor(index);
+    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
 bool ClearSettings() { return DeleteTree(kSettingsKey); }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,6 +75,11 @@ struct Screenshot {
     double Share(const RECT &area, std::uint32_t colour) const;
 };
 Screenshot CaptureScreen();
+// Captures the screen until the capture, left in shot, shows what the predicate asks.
+bool WaitForScreen(Screenshot &shot, const std::function<bool(const Screenshot &)> &seen,
+                   DWORD timeoutMs = kDefaultTimeoutMs);
+// The same for one pixel of one colour.
+bool WaitForPixel(Screenshot &shot, int x, int y, std::uint32_t colour, DWORD timeoutMs = kDefaultTimeoutMs);
 
 // Registry under HKEY_CURRENT_USER.
 std::optional<DWORD> ReadDword(const char *subkey, const char *name);
@@ -99,8 +105,14 @@ std::string ScratchPath(const char *fileName);
 constexpr char kSettingsKey[] = "Control Panel\\Screen Saver.Quillomir";
 bool WriteSettingDword(const char *name, DWORD value);
 bool WriteSettingString(const char *name, const std::string &value);
+// The picture list (ImageCount and its Image%05u values) and number options
+// written as "Name=value Name=value".
+bool WriteSettings(const std::vector<std::string> &pictures, const std::string &numbers = "");
 // Removes the key, so the saver starts from its defaults.
 bool ClearSettings();
+
+// A system colour (COLOR_...) as 0x00RRGGBB, as screenshots hold it.
+std::uint32_t SystemColour(int index);
 
 // A full-screen window of one colour under everything else: a desktop with a
 // known look for the saver to show through. Shown without taking activation.
