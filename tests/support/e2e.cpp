@@ -41,17 +41,12 @@ Saver::Saver(Saver &&other) noexcept
     : process_(std::exchange(other.process_, nullptr)), processId_(other.processId_) {}
 
 Saver::~Saver() {
-    Kill();
-}
-
-void Saver::Kill() {
     if (!process_) return;
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_, 99);
         WaitForSingleObject(process_, 5000);
     }
     CloseHandle(process_);
-    process_ = nullptr;
 }
 
 std::optional<LONG> Saver::WaitForExit(DWORD timeoutMs) {
@@ -144,28 +139,16 @@ double Screenshot::Share(const RECT &area, std::uint32_t colour) const {
 }
 
 Screenshot CaptureScreen() {
-    Screenshot shot;
-    shot.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    shot.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    shot.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    shot.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    Screenshot shot{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                    GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), {}};
     shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void *bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, shot.width, shot.height, screen, shot.left, shot.top, SRCCOPY);
-    GdiFlush();
-    std::memcpy(shot.pixels.data(), bits, shot.pixels.size() * sizeof(std::uint32_t));
     SelectObject(memory, old);
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    GetDIBits(memory, bitmap, 0, shot.height, shot.pixels.data(), &info, DIB_RGB_COLORS); // top-down rows
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -192,11 +175,6 @@ std::optional<std::string> ReadString(const char *subkey, const char *name) {
     DWORD size = sizeof(value);
     if (RegGetValueA(HKEY_CURRENT_USER, subkey, name, RRF_RT_REG_SZ, nullptr, value, &size)) return std::nullopt;
     return std::string(value);
-}
-
-bool DeleteTree(const char *subkey) {
-    LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, subkey);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 bool WriteSolidBmp(const std::string &path, int width, int height, std::uint32_t colour) {
@@ -234,9 +212,9 @@ static bool WriteSetting(const char *name, DWORD type, const void *data, DWORD s
     return ok;
 }
 
-bool WriteSettingDword(const char *name, DWORD value) { return WriteSetting(name, REG_DWORD, &value, sizeof(value)); }
+static bool WriteSettingDword(const char *name, DWORD value) { return WriteSetting(name, REG_DWORD, &value, sizeof(value)); }
 
-bool WriteSettingString(const char *name, const std::string &value) {
+static bool WriteSettingString(const char *name, const std::string &value) {
     return WriteSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
@@ -261,7 +239,10 @@ std::uint32_t SystemColour(int index) {
     return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
-bool ClearSettings() { return DeleteTree(kSettingsKey); }
+bool ClearSettings() {
+    const LONG status = RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
 
 Desktop::Desktop(std::uint32_t colour) {
     brush_ = CreateSolidBrush(RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));

@@ -37,7 +37,6 @@ public:
     bool IsRunning();
     // Top-level window of this process with the class and title, waited for.
     HWND WaitForWindow(const char *className, const char *title, DWORD timeoutMs = kDefaultTimeoutMs);
-    void Kill();
 
 private:
     Saver() = default;
@@ -84,7 +83,6 @@ bool WaitForPixel(Screenshot &shot, int x, int y, std::uint32_t colour, DWORD ti
 // Registry under HKEY_CURRENT_USER.
 std::optional<DWORD> ReadDword(const char *subkey, const char *name);
 std::optional<std::string> ReadString(const char *subkey, const char *name);
-bool DeleteTree(const char *subkey);
 
 template <typename Predicate> bool WaitUntil(Predicate predicate, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -103,8 +101,6 @@ std::string ScratchPath(const char *fileName);
 
 // The saver's settings key under HKEY_CURRENT_USER, for tests to fill before a start.
 constexpr char kSettingsKey[] = "Control Panel\\Screen Saver.Quillomir";
-bool WriteSettingDword(const char *name, DWORD value);
-bool WriteSettingString(const char *name, const std::string &value);
 // The picture list (ImageCount and its Image%05u values) and number options
 // written as "Name=value Name=value".
 bool WriteSettings(const std::vector<std::string> &pictures, const std::string &numbers = "");
