@@ -150,6 +150,8 @@ private:
                        std::uint32_t *out) const;
     // The shuffles that scale up four columns at a time, when the processor and the scale allow.
     void PlanGroups(std::size_t n);
+    // Asks for the picture's and the background's pixels of the row after py.
+    void PrefetchNext(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to) const;
     // Sets up the column map for the visible area; false when nothing is visible.
     bool Prepare(const FrameJob &job, const PixelCanvas &canvas, PixelBox &area);
     std::uint32_t *CanvasRow(const PixelCanvas &canvas, std::int32_t ty, std::int32_t tx) const;
