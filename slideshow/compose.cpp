@@ -90,32 +90,32 @@ __attribute__((target("sse2"))) void SelectSse2(const std::uint32_t *lit, const 
     for (; i < n; ++i) out[i] = mask[period == 8 ? i & 7 : i] ? lit[i] : unlit[i];
 }
 
-// The same eight pixels at a time, where the processor (and its system) has AVX2.
-__attribute__((target("avx2"))) void SelectAvx2(const std::uint32_t *lit, const std::uint32_t *unlit,
-                                                const std::uint32_t *mask, std::size_t period, std::uint32_t *out,
-                                                std::size_t n) {
+// Where the processor (and its system) has AVX2: out[k] = mask[k % 8] ? lit[k] :
+// unlit[k], eight pixels at a time: the whole pattern in one register.
+__attribute__((target("avx2"))) void SelectPatternAvx2(const std::uint32_t *lit, const std::uint32_t *unlit,
+                                                       const std::uint32_t (&mask)[8], std::uint32_t *out,
+                                                       std::size_t n) {
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(mask));
     std::size_t i = 0;
-    if (period == 8) {
-        const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(mask));
-        for (; i + 8 <= n; i += 8)
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
-                                _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(unlit + i)),
-                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i *>(lit + i)), m));
-    } else {
-        for (; i + 8 <= n; i += 8)
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
-                                _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(unlit + i)),
-                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i *>(lit + i)),
-                                                   _mm256_loadu_si256(reinterpret_cast<const __m256i *>(mask + i))));
-    }
-    for (; i < n; ++i) out[i] = mask[period == 8 ? i & 7 : i] ? lit[i] : unlit[i];
+    for (; i + 8 <= n; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
+                            _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(unlit + i)),
+                                               _mm256_loadu_si256(reinterpret_cast<const __m256i *>(lit + i)), m));
+    for (; i < n; ++i) out[i] = mask[i & 7] ? lit[i] : unlit[i];
 }
 
-// Either width, whichever the processor has.
-void Select(const std::uint32_t *lit, const std::uint32_t *unlit, const std::uint32_t *mask, std::size_t period,
-            std::uint32_t *out, std::size_t n) {
-    if (HasAvx2()) return SelectAvx2(lit, unlit, mask, period, out, n);
-    SelectSse2(lit, unlit, mask, period, out, n);
+// out[k] = mask[k] ? lit[k] : unlit[k], the mask one byte a pixel (0 or 0xFF):
+// a quarter of the memory a mask of pixels would stream through.
+__attribute__((target("avx2"))) void SelectBytesAvx2(const std::uint32_t *lit, const std::uint32_t *unlit,
+                                                     const std::uint8_t *mask, std::uint32_t *out, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i m = _mm256_cvtepi8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(mask + i)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i),
+                            _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(unlit + i)),
+                                               _mm256_loadu_si256(reinterpret_cast<const __m256i *>(lit + i)), m));
+    }
+    for (; i < n; ++i) out[i] = mask[i] ? lit[i] : unlit[i];
 }
 
 __attribute__((target("sse2"))) inline void CopyQuads(std::uint32_t *out, const std::uint32_t *in, std::size_t n) {
@@ -156,7 +156,8 @@ void SelectPattern(const std::uint32_t *lit, const std::uint32_t *unlit, std::ui
         std::uint32_t mask[8];
         for (std::size_t k = 0; k < 8; ++k)
             mask[k] = (bits >> ((static_cast<std::size_t>(phase) + k) & 7)) & 1u ? ~0u : 0u;
-        return Select(lit, unlit, mask, 8, out, n);
+        if (HasAvx2()) return SelectPatternAvx2(lit, unlit, mask, out, n);
+        return SelectSse2(lit, unlit, mask, 8, out, n);
     }
 #endif
     int count = 0;
@@ -432,11 +433,13 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
             picture = spans_.empty() ? nullptr : ScaledRow(job, py, from, to);
 #ifdef QUILLOMIR_SSE2
         if (picture && spans_.size() > kDirectSpanLimit && HasSse2()) {
-            // Short runs are selected four pixels at a time, longer ones copied.
+            // Short runs are selected four or eight pixels at a time, longer ones copied.
             std::int64_t white = 0;
             for (const MaskSpan &span : spans_) white += span.end - span.begin;
-            if (white < (HasAvx2() ? kSelectRun : 8) * static_cast<std::int64_t>(spans_.size()))
-                Select(picture, background, SpanMask(job, py, from, to), n, out, n);
+            if (HasAvx2() && white < kSelectRun * static_cast<std::int64_t>(spans_.size()))
+                SelectBytesAvx2(picture, background, SpanBytes(job, py, from, to), out, n);
+            else if (!HasAvx2() && white < 8 * static_cast<std::int64_t>(spans_.size()))
+                SelectSse2(picture, background, SpanMask(job, py, from, to), n, out, n);
             else
                 CopyRunsSse2(spans_.data(), spans_.size(), picture, background, from, to, out);
         } else
@@ -465,6 +468,20 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
         if (from == 0 && first) out[0] = 0;
         if (to == job.width && last) out[n - 1] = 0;
     }
+}
+
+const std::uint8_t *FrameComposer::SpanBytes(const FrameJob &job, std::int32_t py, std::int32_t from,
+                                            std::int32_t to) {
+    const std::int64_t key = job.mask->RowKey(py);
+    if (maskKept_ && key == maskKey_) return maskBytes_.data();
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    if (maskBytes_.size() < n) maskBytes_.resize(n);
+    std::fill(maskBytes_.begin(), maskBytes_.begin() + static_cast<std::ptrdiff_t>(n), std::uint8_t{0});
+    for (const MaskSpan &span : spans_)
+        std::fill(maskBytes_.begin() + (span.begin - from), maskBytes_.begin() + (span.end - from), std::uint8_t{0xFF});
+    maskKept_ = true;
+    maskKey_ = key;
+    return maskBytes_.data();
 }
 
 const std::uint32_t *FrameComposer::SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from,
@@ -533,7 +550,7 @@ bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, Pixe
         (columns_.capacity() + row_.capacity() + scaledRow_.capacity() + backgroundRow_.capacity() +
          maskRow_.capacity() + groupBase_.capacity()) *
             sizeof(std::uint32_t) +
-        groupShuffle_.capacity() +
+        groupShuffle_.capacity() + maskBytes_.capacity() +
         (spans_.capacity() + revealed_.capacity() + hidden_.capacity() + before_.capacity() + after_.capacity()) *
             sizeof(MaskSpan);
     return true;

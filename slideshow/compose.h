@@ -173,6 +173,8 @@ private:
     const std::uint32_t *ScaledRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
     // Row py's runs as a mask of all-set and all-clear pixels, kept while rows share them.
     const std::uint32_t *SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    // The same, a byte a pixel.
+    const std::uint8_t *SpanBytes(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
     // The background of row py, in place when the view holds all of it.
     const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from,
                                           std::int32_t to);
@@ -181,6 +183,7 @@ private:
     std::vector<std::int32_t> groupBase_;    // per four visible columns: the first source column read
     std::vector<std::uint8_t> groupShuffle_; // and the bytes taken from there
     std::vector<std::uint32_t> row_, scaledRow_, backgroundRow_, maskRow_;
+    std::vector<std::uint8_t> maskBytes_;
     const std::uint32_t *lastOut_ = nullptr; // the last plain row of runs composed
     std::int64_t spansKey_ = 0, maskKey_ = 0;
     std::int32_t spansFrom_ = 0, spansTo_ = 0, scaledSource_ = 0, scaledFrom_ = 0, scaledTo_ = 0, lastSource_ = 0;
