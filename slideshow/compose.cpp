@@ -416,8 +416,10 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
             CopyRun(out, background, n);
         else if (bits == 0xFF)
             CopyRun(out, ScaledRow(job, py, from, to), n);
-        else
+        else {
+            PrefetchNext(job, py, from, to);
             SelectPattern(ScaledRow(job, py, from, to), background, bits, from & 7, out, n);
+        }
         first = bits & 1u;
         last = (bits >> ((job.width - 1) & 7)) & 1u;
         lastOut_ = nullptr;
@@ -436,11 +438,13 @@ void FrameComposer::PlainRow(const FrameJob &job, std::int32_t py, std::int32_t 
             // Short runs are selected four or eight pixels at a time, longer ones copied.
             std::int64_t white = 0;
             for (const MaskSpan &span : spans_) white += span.end - span.begin;
-            if (HasAvx2() && white < kSelectRun * static_cast<std::int64_t>(spans_.size()))
+            if (HasAvx2() && white < kSelectRun * static_cast<std::int64_t>(spans_.size())) {
+                PrefetchNext(job, py, from, to);
                 SelectBytesAvx2(picture, background, SpanBytes(job, py, from, to), out, n);
-            else if (!HasAvx2() && white < 8 * static_cast<std::int64_t>(spans_.size()))
+            } else if (!HasAvx2() && white < 8 * static_cast<std::int64_t>(spans_.size())) {
+                PrefetchNext(job, py, from, to);
                 SelectSse2(picture, background, SpanMask(job, py, from, to), n, out, n);
-            else
+            } else
                 CopyRunsSse2(spans_.data(), spans_.size(), picture, background, from, to, out);
         } else
 #endif
@@ -556,8 +560,9 @@ bool FrameComposer::Prepare(const FrameJob &job, const PixelCanvas &canvas, Pixe
     return true;
 }
 
-#ifdef QUILLOMIR_SSE2
 void FrameComposer::PrefetchNext(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to) const {
+#ifdef QUILLOMIR_SSE2
+    if (py >= lastRow_ || !HasSse2()) return;
     const PictureView &pic = job.picture;
     const std::int32_t sy = NearestSource(py, pic.height, job.height);
     const std::int32_t next = NearestSource(py + 1, pic.height, job.height);
@@ -578,8 +583,10 @@ void FrameComposer::PrefetchNext(const FrameJob &job, std::int32_t py, std::int3
     if (ty >= bg.box.top && ty < bg.box.bottom && left < right)
         PrefetchRow(bg.top + static_cast<std::ptrdiff_t>(ty - bg.box.top) * bg.stride + (left - bg.box.left),
                     static_cast<std::size_t>(right - left));
-}
+#else
+    (void)job, (void)py, (void)from, (void)to;
 #endif
+}
 
 void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, const PixelBox &box) {
     PixelBox visible;
@@ -590,12 +597,10 @@ void FrameComposer::Compose(const FrameJob &job, const PixelCanvas &canvas, cons
     const LabelView &label = job.label;
     spansKept_ = scaledKept_ = maskKept_ = false;
     lastOut_ = nullptr;
+    lastRow_ = area.bottom - 1 - job.y;
     for (std::int32_t ty = area.top; ty < area.bottom; ++ty) {
         const std::int32_t py = ty - job.y;
         std::uint32_t *out = CanvasRow(canvas, ty, area.left);
-#ifdef QUILLOMIR_SSE2
-        if (ty + 1 < area.bottom && HasSse2()) PrefetchNext(job, py, from, to);
-#endif
         const bool frameRow = job.frame && (py == 0 || py == job.height - 1);
         const bool labelRow = label.pixels && py >= label.box.top && py < label.box.bottom;
         if (job.background && !frameRow && !labelRow) {
