@@ -150,6 +150,9 @@ private:
                        std::uint32_t *out) const;
     // The shuffles that scale up four columns at a time, when the processor and the scale allow.
     void PlanGroups(std::size_t n);
+    // Asks for the picture's and the background's pixels of the row after py,
+    // for rows that read both whole: elsewhere it would double what is read.
+    void PrefetchNext(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to) const;
     // Sets up the column map for the visible area; false when nothing is visible.
     bool Prepare(const FrameJob &job, const PixelCanvas &canvas, PixelBox &area);
     std::uint32_t *CanvasRow(const PixelCanvas &canvas, std::int32_t ty, std::int32_t tx) const;
@@ -171,6 +174,8 @@ private:
     const std::uint32_t *ScaledRow(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
     // Row py's runs as a mask of all-set and all-clear pixels, kept while rows share them.
     const std::uint32_t *SpanMask(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
+    // The same, a byte a pixel.
+    const std::uint8_t *SpanBytes(const FrameJob &job, std::int32_t py, std::int32_t from, std::int32_t to);
     // The background of row py, in place when the view holds all of it.
     const std::uint32_t *BackgroundPixels(const FrameJob &job, std::int32_t py, std::int32_t from,
                                           std::int32_t to);
@@ -179,7 +184,9 @@ private:
     std::vector<std::int32_t> groupBase_;    // per four visible columns: the first source column read
     std::vector<std::uint8_t> groupShuffle_; // and the bytes taken from there
     std::vector<std::uint32_t> row_, scaledRow_, backgroundRow_, maskRow_;
+    std::vector<std::uint8_t> maskBytes_;
     const std::uint32_t *lastOut_ = nullptr; // the last plain row of runs composed
+    std::int32_t lastRow_ = 0;               // the last picture row of the area composed
     std::int64_t spansKey_ = 0, maskKey_ = 0;
     std::int32_t spansFrom_ = 0, spansTo_ = 0, scaledSource_ = 0, scaledFrom_ = 0, scaledTo_ = 0, lastSource_ = 0;
     bool spansKept_ = false, scaledKept_ = false, maskKept_ = false;
