@@ -60,7 +60,7 @@ TEST(ComposeFrame, EveryKindOfPictureAndSnapshotDrawsAsGdiWouldInAMonitorsViewpo
             const int i = pictureKind * 4 + backgroundKind, wide = (pictureKind + backgroundKind) % 2;
             const int level = i * 37 % 101, style = "02367"[i % 5] - '0', x = wide ? -17 : 20, y = wide ? 12 : -10;
             SCOPED_TRACE(testing::Message() << "picture " << pictureKind << " background " << backgroundKind);
-            HBITMAP picture = MakeBitmap(pictureKind, 200, 150);
+            HBITMAP picture = MakeBitmap(pictureKind, 200, 128); // whole pages: a read past its end faults
             HBITMAP background = backgroundKind == kNone ? nullptr : MakeBitmap(backgroundKind, 180, 140);
             bool same = false;
             for (int attempt = 0; attempt < 2 && !same; ++attempt) { // the clock may tick between the two
