@@ -60,10 +60,14 @@ TEST(SlideshowInProcess, PictureCyclesAndLayoutChangesLeaveNoGdiObjectBehind) {
         HWND window = nullptr;
         e2e::WaitUntil([&] { return (window = FindWindowA("WindowsScreenSaverClass", nullptr)) != nullptr; });
         for (int s = 0; s < seconds * 10; ++s) PostMessageA(window, WM_DISPLAYCHANGE, 32, 0), e2e::Settle(100);
+        const bool drawn = e2e::WaitUntil([] { // and the new shows cover the screen
+            const e2e::Screenshot s = e2e::CaptureScreen();
+            return s.Share({0, 0, s.width, s.height}, 0x336699) > 0.5;
+        }, 3000);
         PostMessageA(window, WM_CLOSE, 0, 0);
         saver.join();
         UnregisterClassA("WindowsScreenSaverClass", ModuleInstance());
-        return result;
+        return drawn ? result : -2;
     };
     ASSERT_EQ(show(2), 0); // takes the one-time objects (fonts, system brushes, the codecs' own)
     const int before = FreeGdiRoom();
