@@ -1,6 +1,5 @@
-// The configuration dialog and the Picture Size, About and viewer dialogs it opens, hosted in the
-// test process. The dialog runs modally on a thread of its own, so the test thread can click,
-// scroll, drop and answer as a user does; the per-user registry is a scratch key.
+// The configuration dialog and the dialogs it opens, hosted in the test process: it runs modally on a thread
+// of its own, so the test thread can click, scroll, drop and answer as a user does. HKCU is a scratch key.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,24 +42,26 @@ protected:
     }
     HWND Wait(const char *caption, DWORD timeoutMs = 5000) { // the topmost visible window with the caption
         HWND found = nullptr;
-        e2e::WaitUntil([&] { return (found = FindWindowA(nullptr, caption)) && IsWindowVisible(found); },
-                       timeoutMs);
+        e2e::WaitUntil([&] { return IsWindowVisible(found = FindWindowA(nullptr, caption)); }, timeoutMs);
         return found;
     }
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-    void Press(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
-    HWND PressFor(int id, const std::string &caption) { // a press that opens a window over the dialog
+    std::string Press(int id) { // and what the list shows afterwards
+        SendMessageA(Item(id), BM_CLICK, 0, 0);
+        return List();
+    }
+    HWND PressFor(int id, const char *caption, DWORD timeoutMs = 5000) { // for a window over the dialog
         PostMessageA(Item(id), BM_CLICK, 0, 0);
-        return Wait(caption.c_str());
+        return Wait(caption, timeoutMs);
     }
     void Answer(HWND window, WPARAM command) { // and wait until it is gone
         PostMessageA(window, WM_COMMAND, command, 0);
         ASSERT_TRUE(e2e::WaitForWindowGone(window));
     }
-    void Click(int row) { // the selection, then the notification the list sends
+    std::string Click(int row) { // the selection, then the notification the list sends
         SendMessageA(Item(IDC_FILE_LIST), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_FILE_LIST, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(Item(IDC_FILE_LIST)));
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_FILE_LIST, LBN_SELCHANGE), 0);
+        return List();
     }
     // The rows, each followed by "|", then Add, Delete, Up, Down, Clear all and Show: + when enabled.
     std::string List() const {
@@ -75,8 +77,7 @@ protected:
     }
     INT_PTR End(UINT message, WPARAM wParam) { // the dialog's result; -2 while it is still open
         PostMessageA(dialog_, message, wParam, 0);
-        WaitForSingleObject(thread_, 5000);
-        return result_;
+        return WaitForSingleObject(thread_, 5000) == WAIT_OBJECT_0 ? result_ : -2;
     }
     static std::string Stored(const char *name) { // the stored value as text, "" when there is none
         if (auto value = e2e::ReadDword(e2e::kSettingsKey, name)) return std::to_string(*value);
@@ -94,44 +95,37 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAddsAndDropsAndOkStoresWhatTheDialogSh
     CreateDirectoryA(folder.c_str(), nullptr);
     for (const char *name : {"b.jpg", "a.gif", "Notes.TXT"}) e2e::WriteSolidBmp(folder + "\\" + name, 1, 1, 0);
     hive_.SetString("FileDirectory", folder); // the names Add is given are relative to it
-    const struct {
-        const char *name;
-        DWORD stored, saved;
-    } values[] = {{"DisplayDuration", 100, 59}, {"ImageSize", 75, 150},  {"RefreshSpeed", 30, 20},
-                  {"StepSize", 5, 1},           {"ClearScreen", 1, 1},   {"RemoveBitmaps", 0, 0},
-                  {"DisplayTime", 0, 0},        {"CenterPicture", 1, 0}, {"RestrictSize", 1, 1},
-                  {"FadeInStyle", 8, 0},        {"FadeOutStyle", 3, 3},  {"MaxWidth", 700, 700},
-                  {"MaxHeight", 600, 480},      {"FilterIndex", 4, 5}};
-    for (const auto &value : values) hive_.SetDword(value.name, value.stored);
-    // Paths as other tools write them (forward slashes, trailing spaces) are shown and kept as they are.
-    ASSERT_NE(Open({"C:\\Pictures\\Sea.jpg", "C:/Pictures/Hill.GIF  "}), nullptr);
+    const std::tuple<const char *, DWORD, DWORD> values[] = { // stored, then saved
+        {"DisplayDuration", 100, 59}, {"ImageSize", 75, 150}, {"RefreshSpeed", 30, 20}, {"StepSize", 5, 1},
+        {"ClearScreen", 1, 1},        {"RemoveBitmaps", 0, 1}, {"DisplayTime", 0, 0},   {"CenterPicture", 1, 1},
+        {"RestrictSize", 1, 1},       {"FadeInStyle", 8, 0},   {"FadeOutStyle", 3, 3},  {"MaxWidth", 700, 700},
+        {"MaxHeight", 600, 480},      {"FilterIndex", 4, 5},   {"ImageCount", 2, 8}};
+    for (const auto &[name, stored, saved] : values) hive_.SetDword(name, stored);
+    ASSERT_NE(Open({"C:\\Pictures\\Sea.jpg", "C:/Pictures/Hill.GIF  "}), nullptr); // kept as other tools wrote them
     std::string shown;
     for (int id : {IDC_DURATION_LABEL, IDC_IMAGE_SIZE_LABEL, IDC_SPEED_LABEL, IDC_STEP_LABEL, IDC_FADE_IN_LIST,
                    IDC_FADE_OUT_LIST})
         shown += Text(Item(id)) + "|"; // a fade-in of 8 names no item: none is selected
     for (int id : {IDC_CLEAR_SCREEN, IDC_REMOVE_BITMAPS, IDC_DISPLAY_TIME, IDC_CENTER_PICTURE, IDC_RESTRICT_SIZE})
         shown += IsDlgButtonChecked(dialog_, id) == BST_CHECKED ? '1' : '0';
-    EXPECT_EQ(shown, "100 secs|75 %|30 fps|5 ppf||Dissolve|10011");
+    shown += IsWindowEnabled(Item(IDC_FADE_OUT_LIST)) ? "+" : "-"; // only while pictures are removed
+    EXPECT_EQ(shown, "100 secs|75 %|30 fps|5 ppf||Dissolve|10011-");
     EXPECT_EQ(List(), "C:\\Pictures\\Sea.jpg|C:/Pictures/Hill.GIF  |++-+++") << "the first picture is selected";
 
     // The duration steps from its thumb, held at the bar's end.
     for (auto [bar, request] : {std::pair{IDC_DURATION_BAR, SB_LINELEFT}, {IDC_IMAGE_SIZE_BAR, SB_RIGHT},
                                 {IDC_SPEED_BAR, SB_PAGELEFT}, {IDC_STEP_BAR, SB_LEFT}})
         SendMessageA(dialog_, WM_HSCROLL, static_cast<WPARAM>(request), reinterpret_cast<LPARAM>(Item(bar)));
-    Press(IDC_CENTER_PICTURE);
     Press(IDC_REMOVE_BITMAPS);
-    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST))) << "only shown while pictures are removed";
-    Press(IDC_REMOVE_BITMAPS);
-    EXPECT_FALSE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FADE_OUT_LIST)));
 
     // Only a click that checks "Restrict size" asks for the sizes; Cancel there keeps them.
     auto edits = [](HWND size) { // the width's "Other" text, then + for each "Other" edit enabled
-        return Text(GetDlgItem(size, IDC_WIDTH_EDIT)) + (IsWindowEnabled(GetDlgItem(size, IDC_WIDTH_EDIT)) ? "+" : "-") +
-               (IsWindowEnabled(GetDlgItem(size, IDC_HEIGHT_EDIT)) ? "+" : "-");
+        const auto on = [size](int id) { return IsWindowEnabled(GetDlgItem(size, id)) ? "+" : "-"; };
+        return Text(GetDlgItem(size, IDC_WIDTH_EDIT)) + on(IDC_WIDTH_EDIT) + on(IDC_HEIGHT_EDIT);
     };
     for (WPARAM answer : {IDCANCEL, IDOK}) {
-        PostMessageA(Item(IDC_RESTRICT_SIZE), BM_CLICK, 0, 0);
-        EXPECT_EQ(Wait("Picture Size", 300), nullptr);
+        EXPECT_EQ(PressFor(IDC_RESTRICT_SIZE, "Picture Size", 300), nullptr);
         HWND size = PressFor(IDC_RESTRICT_SIZE, "Picture Size");
         EXPECT_TRUE(IsDlgButtonChecked(size, IDC_WIDTH_OTHER) && IsDlgButtonChecked(size, IDC_HEIGHT_600));
         EXPECT_EQ(edits(size), "700+-");
@@ -162,9 +156,8 @@ TEST_F(ConfigDialog, ShowsTheStoredOptionsAddsAndDropsAndOkStoresWhatTheDialogSh
     ASSERT_TRUE(e2e::WaitUntil([&] { return (message = FindWindowA(nullptr, "Quillomir")) != dialog_; }));
     Answer(message, IDOK);
     EXPECT_EQ(End(WM_COMMAND, IDOK), 1);
-    for (const auto &value : values) EXPECT_EQ(Stored(value.name), std::to_string(value.saved)) << value.name;
+    for (const auto &[name, stored, saved] : values) EXPECT_EQ(Stored(name), std::to_string(saved)) << name;
     EXPECT_EQ(Stored("Image00001"), "C:/Pictures/Hill.GIF  ") << "as the list showed it";
-    EXPECT_EQ(Stored("ImageCount"), "8");
     EXPECT_EQ(Stored("Image00006"), "c:\\old.gif\\read.me") << "dropped paths lower-cased and filtered";
     EXPECT_EQ(Stored("FileDirectory"), folder);
 }
@@ -181,24 +174,21 @@ TEST_F(ConfigDialog, HelpShowAndTheListButtonsDoTheirPartsAndCancelStoresNothing
     int gdiRoom = 0;
     for (const auto &[message, wParam] : {std::pair<UINT, WPARAM>{WM_CHAR, 'q'}, {WM_LBUTTONDOWN, 0},
                                           {WM_RBUTTONDOWN, 0}, {WM_COMMAND, IDOK}, {WM_COMMAND, IDCANCEL}}) {
-        HWND list = Item(IDC_FILE_LIST);
-        RECT row = {}, client = {}, frame = {}, over = {};
-        SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
         if (message == WM_CHAR) // a double-click on the first row, as the list box receives one
             for (UINT click : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-                PostMessageA(list, click, click == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(row.left + 10, row.top + 2));
-        HWND viewer = message == WM_CHAR ? Wait(picture.c_str()) : PressFor(IDC_SHOW, picture);
+                PostMessageA(Item(IDC_FILE_LIST), click, click == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(10, 2));
+        HWND viewer = message == WM_CHAR ? Wait(picture.c_str()) : PressFor(IDC_SHOW, picture.c_str());
         ASSERT_NE(viewer, nullptr) << "the caption is the path as the list holds it";
+        RECT client = {}, frame = {}, over = {};
         GetClientRect(viewer, &client);
         GetWindowRect(viewer, &frame);
         GetWindowRect(dialog_, &over);
         EXPECT_EQ(client.right * 1000 + client.bottom, 120080) << "the picture's own size";
         EXPECT_EQ(frame.left - over.left, (over.right - over.left) / 2 - (frame.right - frame.left) / 2);
         EXPECT_EQ(frame.top - over.top, (over.bottom - over.top) / 2 - (frame.bottom - frame.top) / 2);
-        HDC dc = GetDC(viewer);
-        EXPECT_TRUE(e2e::WaitUntil(
-            [&] { return GetPixel(dc, 0, 0) == RGB(0, 255, 0) && GetPixel(dc, 119, 79) == RGB(0, 255, 0); },
-            1000));
+        HDC dc = GetDC(viewer); // the whole picture drawn, corner to corner
+        auto green = [&](int x, int y) { return GetPixel(dc, x, y) == RGB(0, 255, 0); };
+        EXPECT_TRUE(e2e::WaitUntil([&] { return green(0, 0) && green(119, 79); }, 1000));
         ReleaseDC(viewer, dc);
         PostMessageA(viewer, message, wParam, MAKELPARAM(10, 10));
         ASSERT_TRUE(e2e::WaitForWindowGone(viewer));
@@ -206,20 +196,14 @@ TEST_F(ConfigDialog, HelpShowAndTheListButtonsDoTheirPartsAndCancelStoresNothing
     }
     EXPECT_GE(FreeGdiRoom(), gdiRoom - 3) << "bitmap and palette are deleted at every close";
     Click(1);
-    PostMessageA(Item(IDC_SHOW), BM_CLICK, 0, 0);
-    EXPECT_EQ(Wait("C:\\missing.jpg", 500), nullptr) << "a picture that cannot be read opens nothing";
+    EXPECT_EQ(PressFor(IDC_SHOW, "C:\\missing.jpg", 500), nullptr) << "a picture that cannot be read opens nothing";
 
     const std::string missing = "C:\\missing.jpg|", third = "C:\\third.jpg|";
-    Press(IDC_UP);
-    EXPECT_EQ(List(), missing + picture + "|" + third + "++-+++");
-    Press(IDC_DOWN);
-    EXPECT_EQ(List(), picture + "|" + missing + third + "++++++");
-    Press(IDC_DELETE);
-    EXPECT_EQ(List(), picture + "|" + third + "+++-++") << "the next picture takes the selection";
-    Press(IDC_DELETE);
-    EXPECT_EQ(List(), picture + "|+---+-") << "deleting the last row leaves no selection";
-    Click(0);
-    EXPECT_EQ(List(), picture + "|++--++");
+    EXPECT_EQ(Press(IDC_UP), missing + picture + "|" + third + "++-+++");
+    EXPECT_EQ(Press(IDC_DOWN), picture + "|" + missing + third + "++++++");
+    EXPECT_EQ(Press(IDC_DELETE), picture + "|" + third + "+++-++") << "the next picture takes the selection";
+    EXPECT_EQ(Press(IDC_DELETE), picture + "|+---+-") << "deleting the last row leaves no selection";
+    EXPECT_EQ(Click(0), picture + "|++--++");
     for (WPARAM answer : {IDNO, IDYES}) {
         Answer(PressFor(IDC_CLEAR_ALL, "Question"), answer);
         EXPECT_EQ(List(), answer == IDNO ? picture + "|++--++" : "+-----");
@@ -268,9 +252,8 @@ TEST(DialogLayout, EveryTextAndIconShowsWhole) {
                 ReleaseDC(child, dc);
                 needs.right += isStatic ? 0 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
             }
-            EXPECT_TRUE(needs.right <= has.right && needs.bottom <= has.bottom)
-                << kind << " " << GetDlgCtrlID(child) << " of dialog " << id << " at " << dpi << " DPI needs "
-                << needs.right << "x" << needs.bottom << ", has " << has.right << "x" << has.bottom;
+            EXPECT_TRUE(needs.right <= has.right && needs.bottom <= has.bottom) << kind << " " << GetDlgCtrlID(child)
+                << " of dialog " << id << " needs " << needs.right << "x" << needs.bottom << " at " << dpi << " DPI";
         }
         DestroyWindow(dialog);
     }
