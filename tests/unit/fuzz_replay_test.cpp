@@ -43,4 +43,5 @@ TEST(SettingsRules, StoredValuesAndPathsAtTheirLimits) {
     std::memset(slot, 'c', sizeof slot);
     EXPECT_EQ(SlotTextLength(slot, kSlotSize), 255u);
     for (std::int32_t count : {0, -1, INT_MIN, kMaxImageCount + 1, INT_MAX}) EXPECT_EQ(SlotArrayBytes(count), 0u);
+    EXPECT_NE(SlotArrayBytes(kMaxImageCount), 0u) << "the longest list is kept";
 }

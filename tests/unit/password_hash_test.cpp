@@ -80,4 +80,7 @@ TEST(JudgePasswordChange, OldFirstThenEmptyThenConfirmation) {
     EXPECT_EQ(JudgePasswordChange(true, "", ""), PasswordChange::EmptyNew);
     EXPECT_EQ(JudgePasswordChange(true, "new", "New"), PasswordChange::Mismatch);
     EXPECT_EQ(JudgePasswordChange(true, "new", "new"), PasswordChange::Accept);
+    const std::string longest(kMaxPasswordLength, 'x'), over = longest + "x"; // the dialogs take the longest
+    EXPECT_EQ(JudgePasswordChange(true, longest.c_str(), longest.c_str()), PasswordChange::Accept);
+    EXPECT_EQ(JudgePasswordChange(true, over.c_str(), over.c_str()), PasswordChange::TooLong);
 }
