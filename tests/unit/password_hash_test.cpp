@@ -65,6 +65,7 @@ TEST(PasswordRecord, MatchesOnlyTheRightPasswordAndNothingWhenDamaged) {
     const std::string longest(kMaxPasswordLength, 'x');
     EXPECT_EQ(Match(longest, longest.c_str()), PasswordMatch::Right) << "the longest the dialogs take";
     EXPECT_EQ(Match("open sesame", "open sesame"), PasswordMatch::Right);
+    EXPECT_EQ(Match("a", "b"), PasswordMatch::Wrong) << "a one-byte key still counts";
     for (const char *wrong : {"open sesamE", "open sesame ", "open", ""})
         EXPECT_EQ(Match("open sesame", wrong), PasswordMatch::Wrong) << wrong;
     EXPECT_EQ(Match("", ""), PasswordMatch::Wrong) << "the empty password is never right";

@@ -19,7 +19,7 @@ using Pixels = std::vector<std::uint32_t>;
 
 Bytes Corpus(const char *name) { return ReadBytes(TestsPath(std::string("data/gfxlib/") + name)); }
 std::pair<std::uint32_t, std::uint32_t> Size(const Bytes &b) {
-    std::uint32_t width = 0, height = 0;
+    std::uint32_t width = 7, height = 7; // a refusal must not pass for a size
     return PeekDeclaredSize(b.data(), b.size(), &width, &height) ? std::pair{width, height} : std::pair{0u, 0u};
 }
 
@@ -70,8 +70,13 @@ TEST(PictureFiles, OrientationFromExifInEitherByteOrderElseUprightAndDeclaredSiz
 
     EXPECT_EQ(Size(exif6), std::pair(64u, 32u)) << "as stored, before turning";
     EXPECT_EQ(Size(Corpus("png_huge_header.png")), std::pair(100000u, 100000u));
-    for (const char *bitmap : {"bmp24_topdown.bmp", "bmp24_core.bmp"})
-        EXPECT_EQ(Size(Corpus(bitmap)), std::pair(64u, 32u));
+    for (const char *name : {"bmp24_topdown.bmp", "bmp24_core.bmp"}) {
+        const Bytes bitmap = Corpus(name);
+        EXPECT_EQ(Size(bitmap), std::pair(64u, 32u));
+        for (std::size_t n = 0; n < 26; ++n) // the header cut short, read with ASan watching the end
+            EXPECT_EQ(Size(Bytes(bitmap.begin(), bitmap.begin() + static_cast<std::ptrdiff_t>(n))),
+                      std::pair(0u, 0u)) << name << " cut to " << n;
+    }
     const Bytes dhtFirst = {0xFF, 0xD8, 0xFF, 0xC4, 0, 4, 0, 0, 0xFF, 0xC2, 0, 7, 8, 0, 12, 0xFD, 0xE8};
     EXPECT_EQ(Size(dhtFirst), std::pair(65000u, 12u)) << "a Huffman table shares the markers, but is no frame";
 }
