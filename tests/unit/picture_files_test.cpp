@@ -99,9 +99,11 @@ TEST(PictureFiles, BudgetGifCanvasAlphaAndEveryOrientation) {
         std::int32_t w, h;
         OrientedSize(3, 2, orientation, &w, &h);
         EXPECT_EQ(w, orientation >= 5 && orientation <= 8 ? 2 : 3) << orientation;
-        Pixels rows(6); // placed a row at a time, as the decoder's strips are
+        Pixels rows(6), strip(6); // placed a row at a time, and as one strip of rows
         PlaceOrientedRows(stored.data(), 3, 2, 0, 1, orientation, rows.data());
         PlaceOrientedRows(stored.data() + 3, 3, 2, 1, 1, orientation, rows.data());
+        PlaceOrientedRows(stored.data(), 3, 2, 0, 2, orientation, strip.data());
         EXPECT_EQ(rows, Pixels(upright[orientation], upright[orientation] + 6)) << orientation;
+        EXPECT_EQ(strip, rows) << orientation;
     }
 }
