@@ -101,8 +101,7 @@ TEST(ShowAreas, PrimaryFirstInWindowCoordinatesCutToTheWindow) {
                       {{{-800, 100, 0, 700}, false}, {{0, 0, 1100, 768}, true}, {{2000, 0, 2800, 600}, false}}))
         got.insert(got.end(), {a.left, a.top, a.width, a.height, a.screen.left});
     EXPECT_EQ(got, std::vector<int>({800, 100, 1024, 768, 0, 0, 200, 800, 600, -800}));
-    // None listed: one show over the window, none over an empty window.
-    EXPECT_EQ(ArrangeShows({0, 0, 640, 480}, {}).at(0).width, 640);
+    EXPECT_EQ(ArrangeShows({0, 0, 640, 480}, {}).at(0).width, 640); // none listed: one show over the window
     EXPECT_TRUE(ArrangeShows({0, 0, 0, 480}, {}).empty() && ArrangeShows({0, 0, 640, 0}, {}).empty());
     EXPECT_EQ(FirstSlot(4, 3) + FirstSlot(2, 0), 1); // show k starts k further along the list
 }

@@ -62,6 +62,7 @@ TEST(Gfxlib, ShowsEveryFormatUprightAndFailsCleanly) {
     for (const char *jpeg : {"jpeg_baseline.jpg", "jpeg_progressive.jpg", "jpeg_cmyk.jpg"})
         ExpectPicture(jpeg, 64, 32, {kRed, kGreen, kBlue, kWhite}, 12);
     ExpectPicture("jpeg_exif6.jpg", 32, 64, {kBlue, kRed, kWhite, kGreen}, 12);       // a quarter turn clockwise
+    ExpectPicture("jpeg_exif6_two_strips.jpg", 300, 1024, {kBlue, kRed, kWhite, kGreen}, 12); // the last one short
     ExpectPicture("gif_transparent.gif", 64, 32, {kBlack, kGreen, kBlue, kWhite}, 0); // over black
     ExpectPicture("png_alpha.png", 64, 32, {0x800000, kGreen, 0x000080, kWhite}, 1);
     ExpectPicture("gif_offset.gif", 64, 32, {kRed, kBlack, kBlack, kBlack}, 0); // red 32 x 16 at (16, 8)
