@@ -525,8 +525,11 @@ void ComposeFrame(HDC target, int32_t x, int32_t y, HPALETTE palette, HBITMAP pi
 
     const Sources sources{background, back.width, back.height,
                           hasBackground && !job.background && !mask.AllWhite()};
+    // A palette changes no pixel on a device without one (any true-colour
+    // screen), and under Wine selecting one into a window's context hands the
+    // window's pending drawing to the X server there and then.
     HPALETTE oldPalette = nullptr;
-    if (palette) {
+    if (palette && (GetDeviceCaps(target, RASTERCAPS) & RC_PALETTE)) {
         oldPalette = SelectPalette(target, palette, FALSE);
         RealizePalette(target);
     }
