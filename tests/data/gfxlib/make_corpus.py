@@ -178,7 +178,11 @@ def make_jpegs_and_gifs(work):
     write('jpeg_exif3.jpg', with_exif(base, 3, big_endian=True))
     write('jpeg_exif8.jpg', with_exif(base, 8, big_endian=True))
     write('jpeg_huge_header.jpg', patch_frame_size(base, 65000, 65000))
-    make_two_strips(work)
+    # 1024 x 300, turned: decoded in strips of 256 rows, so the last strip is short.
+    half, two = ['-size', '512x150'], os.path.join(work, 'two.jpg')
+    convert('(', *half, 'xc:red', *half, 'xc:lime', '+append', ')', '(', *half, 'xc:blue', *half, 'xc:white',
+            '+append', ')', '-append', *strip, two)
+    write('jpeg_exif6_two_strips.jpg', with_exif(open(two, 'rb').read(), 6))
     convert(src, 'gif_plain.gif')
     convert(src, '-interlace', 'GIF', 'gif_interlaced.gif')
     convert(src, '-transparent', 'red', 'gif_transparent.gif')
@@ -186,14 +190,6 @@ def make_jpegs_and_gifs(work):
     # A first frame of 32 x 16 at (16, 8) on a 64 x 32 logical screen.
     convert('-size', '32x16', 'xc:red', '-repage', '64x32+16+8', 'gif_offset.gif')
     convert('-size', '8x8', 'xc:red', 'tiff_plain.tif')  # a format we do not take
-
-
-def make_two_strips(work):
-    """1024 x 300, turned: decoded in strips of 256 rows, so the last strip is short."""
-    half = ['-size', '512x150']
-    convert('(', *half, 'xc:red', *half, 'xc:lime', '+append', ')', '(', *half, 'xc:blue', *half, 'xc:white',
-            '+append', ')', '-append', '-strip', '-quality', '95', os.path.join(work, 'two.jpg'))
-    write('jpeg_exif6_two_strips.jpg', with_exif(open(os.path.join(work, 'two.jpg'), 'rb').read(), 6))
 
 
 def make_damaged():
